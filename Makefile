@@ -1,0 +1,33 @@
+# Quick start: `make run` starts the saver, `make test` runs the whole test suite.
+# Both install the missing Debian packages first and build into $(BUILD).
+
+BUILD ?= build
+CMAKE_ARGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run config test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Starts the saver full screen on the current display.
+run: build
+	$(BUILD)/bin/chronivo /s
+
+# Opens the configuration dialog.
+config: build
+	$(BUILD)/bin/chronivo /c
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,1 @@
+#include "saver/saver_window.h"

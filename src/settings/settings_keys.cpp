@@ -1,0 +1,49 @@
+#include "settings/settings_keys.h"
+
+#include "settings/profile_store.h"
+
+namespace chronivo {
+
+namespace {
+
+QString SectionName() { return QString::fromLatin1(kSection); }
+
+} // namespace
+
+QString WorldTextKey(int index) { return QStringLiteral("WTtext%1").arg(index); }
+QString WorldZoneKey(int index) { return QStringLiteral("WTzone%1").arg(index); }
+
+int ReadInt(const ProfileStore& store, const SettingKey& key, Reader reader) {
+    return ReadInt(store, key, QString::fromLatin1(key.name), reader);
+}
+
+int ReadInt(const ProfileStore& store, const SettingKey& key, const QString& name, Reader reader) {
+    const int fallback = reader == Reader::Dialog ? key.dialogDefault : key.saverDefault;
+    return store.GetProfileInt(SectionName(), name, fallback);
+}
+
+QString ReadString(const ProfileStore& store, const SettingKey& key) {
+    return ReadString(store, key, QString::fromLatin1(key.name));
+}
+
+QString ReadString(const ProfileStore& store, const SettingKey& /*key*/, const QString& name) {
+    return store.GetProfileString(SectionName(), name, QString());
+}
+
+bool WriteInt(ProfileStore& store, const SettingKey& key, int value) {
+    return WriteInt(store, QString::fromLatin1(key.name), value);
+}
+
+bool WriteInt(ProfileStore& store, const QString& name, int value) {
+    return store.WriteProfileInt(SectionName(), name, value);
+}
+
+bool WriteString(ProfileStore& store, const SettingKey& key, const QString& value) {
+    return WriteString(store, QString::fromLatin1(key.name), value);
+}
+
+bool WriteString(ProfileStore& store, const QString& name, const QString& value) {
+    return store.WriteProfileString(SectionName(), name, value);
+}
+
+} // namespace chronivo
