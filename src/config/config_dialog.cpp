@@ -7,7 +7,9 @@ namespace chronivo {
 
 // A bare dialog with its caption and OK button; the controls come with the dialog's own work.
 ConfigDialog::ConfigDialog(QWidget* parent, ProfileStore& store, const Clock& clock)
-    : QDialog(parent), m_app(store), m_clock(clock) {
+    : QDialog(parent)
+    , m_app(store)
+    , m_clock(clock) {
     setWindowTitle(QStringLiteral("Velstrand ScreenSaver Configuration"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->setObjectName(QStringLiteral("okButton"));

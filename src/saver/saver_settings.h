@@ -1,0 +1,39 @@
+#pragma once
+
+#include "time/world_time.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace chronivo {
+
+class ProfileStore;
+
+// Everything a saver window reads from the settings, read once when the window is built; a
+// window never sees a change made while it runs. Texts are UTF-8.
+struct SaverSettings {
+    std::int32_t m_countdownMode = 0; // "Option": 0 none, 1..5 a countdown target
+    std::string m_title;              // "Title"
+    std::int32_t m_targetYear = 0;    // "Year" .. "Second": the local target of modes 3 and 4
+    std::int32_t m_targetMonth = 0;
+    std::int32_t m_targetDay = 0;
+    std::int32_t m_targetHour = 0;
+    std::int32_t m_targetMinute = 0;
+    std::int32_t m_targetSecond = 0;
+    std::int32_t m_speed = 600; // "Speed": tenths of a second from one anchor colour to the next
+    std::int32_t m_rainbow = 0; // "Rainbow": non-zero paints drifting stripes
+    std::int32_t m_showSeconds = 0; // "ShowSec"
+    std::int32_t m_24Hour = 0;      // "24Hour"
+    // The chosen cities in display order (ZoneCodeBefore), m_worldCount of them (0 to 10).
+    std::int32_t m_worldCount = 0;
+    std::array<std::string, kMaxWorldTimeEntries> m_worldLabels;
+    std::array<ZoneCode, kMaxWorldTimeEntries> m_worldZones{};
+    std::int32_t m_worldTime = 0; // "WorldTime": world-time bands instead of the clock
+};
+
+// Reads the saver's settings with the saver's defaults, in the saver's order, and loads the
+// world-time entries into display order.
+SaverSettings ReadSaverSettings(const ProfileStore& store);
+
+} // namespace chronivo
