@@ -1,0 +1,94 @@
+#pragma once
+
+#include "saver/frame_layout.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace chronivo {
+
+// Font sizes are in tenths of a point. Fitting starts at 480 points and shrinks by an eighth
+// (size * 7 / 8, truncating) while the size stays at 40 or more: 4800, 4200, 3675 ... 48, 42.
+inline constexpr std::int32_t kFitStartSize = 4800;
+inline constexpr std::int32_t kFitSmallestSize = 40;
+
+// The screen's logical dots per inch when the caller knows no better.
+inline constexpr std::int32_t kDefaultDpi = 96;
+
+// The next smaller size fitting tries after `size`.
+std::int32_t NextFitSize(std::int32_t size);
+
+// Every size fitting tries from `start`, in order (36 sizes from 4800).
+std::vector<std::int32_t> FitSizeSequence(std::int32_t start = kFitStartSize);
+
+// Character height in pixels of a font of `size` tenths of a point on a device of `dpi` dots per
+// inch: dpi * size / 720, truncating (640 for 4800 at 96 dpi). A result below 1 pixel, which a
+// font cannot have, is taken as 1.
+std::int32_t PointSizeToPixels(std::int32_t dpi, std::int32_t size);
+
+// A font slot: empty until the first text drawn through it, then the font fitted to that text,
+// kept for the life of the window.
+using FontSlot = std::optional<QFont>;
+
+// Where the text measured with `dc`'s current font lands when laid out in `rect` with word
+// wrapping: left and top kept, right at the end of the widest line (past rect when one word is
+// wider than it), bottom below the last line. Exclusive edges.
+FrameRect MeasureText(QPainter& dc, const FrameRect& rect, const QString& text);
+
+// The fit test: the measured text ends at or before rect's right and bottom edges.
+bool TextFits(const FrameRect& measured, const FrameRect& rect);
+
+// Draws one line of text with `dc`'s current font and pen: vertically centred in rect,
+// horizontally centred or left-aligned, never wrapped and never clipped to rect.
+void DrawTextLine(QPainter& dc, const FrameRect& rect, const QString& text, bool centre);
+
+// The text operations of a saver window: fitting a font to a rectangle and drawing one line of
+// text with it, either through a font slot (fitted once, on its first text) or fitted afresh.
+// Holds the dpi fonts are made for and the temporary font of the latest fitting.
+class TextFitting {
+public:
+    explicit TextFitting(std::int32_t dpi = kDefaultDpi);
+
+    std::int32_t Dpi() const { return m_dpi; }
+
+    // A font of `size` tenths of a point in the face `face` (empty: the application's default
+    // face), selected into dc and kept as the temporary font.
+    QFont NewPointFont(QPainter& dc, const QString& face, std::int32_t size);
+
+    // Tries NewPointFont from `size` downwards until the text measured in rect fits, or the next
+    // size would be below 40; returns that font (the last one made, fitting or not), selected
+    // into dc and kept as the temporary font.
+    QFont FitFont(QPainter& dc, const QString& face, std::int32_t size, const FrameRect& rect,
+                  const QString& text);
+
+    // Selects `font` into dc (none: dc keeps its font); with takeOwnership it becomes the
+    // temporary font.
+    void SelectFont(QPainter& dc, const QFont* font, bool takeOwnership);
+
+    // Draws text in rect with the slot's font; an empty slot is first fitted to this text and rect
+    // and keeps that font from then on, even for longer texts. Returns the font's pixel size.
+    std::int32_t DrawSlotText(FontSlot& slot, QPainter& dc, const FrameRect& rect,
+                              const QString& text, bool centre);
+
+    // Fits a font to this text and rect afresh and draws with it. Returns the font's pixel size.
+    std::int32_t DrawFittedText(QPainter& dc, const FrameRect& rect, const QString& text,
+                                bool centre);
+
+    // The latest font made by fitting that no slot has taken.
+    const std::optional<QFont>& TempFont() const { return m_tempFont; }
+
+    // How many fonts NewPointFont has made so far; fitting is the expensive part of a frame.
+    std::int64_t FontsMade() const { return m_fontsMade; }
+
+private:
+    std::int32_t m_dpi;
+    std::optional<QFont> m_tempFont;
+    std::int64_t m_fontsMade = 0;
+};
+
+} // namespace chronivo
