@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 
 namespace chronivo {
 
 // The user's per-program profile: named integers and texts grouped in sections. Reads never
-// fail (a missing or unreadable value gives the caller's default); writes report whether the
-// value was stored.
+// fail: a missing or unreadable value gives the caller's default (for an int also a value that is
+// not a whole number or lies outside the signed 32-bit range). Each write stores one value at
+// once, so the next reader, in this process or another, sees it, and reports whether it did.
 class ProfileStore {
 public:
     virtual ~ProfileStore() = default;
@@ -25,7 +27,9 @@ public:
     virtual QString LastError() const = 0;
 };
 
-// The profile kept by QSettings: an INI file on Linux and macOS, the registry on Windows.
+// The profile kept by QSettings: an INI file on Linux and macOS, the registry on Windows. Every
+// operation opens the store, touches one value and closes it again; nothing is held in between.
+// A failed write leaves the store as it was (see WriteIniValue) and LastError() says why.
 class QSettingsStore final : public ProfileStore {
 public:
     // An INI file at the given path.
@@ -39,9 +43,11 @@ public:
     // $XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf, with ~/.config when the variable is
     // not set.
     static QString DefaultIniPath();
+    // The same from given values: `xdgConfigHome` when it is an absolute path (an empty or
+    // relative one is ignored, as the XDG rules say), otherwise `homeDir`/.config.
+    static QString IniPathFor(const QString& xdgConfigHome, const QString& homeDir);
 
-    int GetProfileInt(const QString& section, const QString& key,
-                      int defaultValue) const override;
+    int GetProfileInt(const QString& section, const QString& key, int defaultValue) const override;
     QString GetProfileString(const QString& section, const QString& key,
                              const QString& defaultValue = QString()) const override;
     bool WriteProfileInt(const QString& section, const QString& key, int value) override;
@@ -54,6 +60,8 @@ public:
 
 private:
     QSettingsStore() = default;
+    QVariant Read(const QString& section, const QString& key) const;
+    bool Write(const QString& section, const QString& key, const QVariant& value);
 
     QString m_location;
     bool m_native = false;
