@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace chronivo {
 
@@ -36,5 +38,19 @@ inline constexpr int kWorldCityCount = 134;
 
 // The cities the user can pick from, in the order they are added to the dialog's list.
 extern const std::array<WorldCity, kWorldCityCount> WorldCityTable;
+
+class DaylightRules;
+
+// The time pattern of a city label: " %H:%M:%S", " %H:%M", " %I:%M:%S %p" or " %I:%M %p".
+const char* CityTimePattern(bool use24Hour, bool showSeconds);
+
+// The band text of one city at utcSeconds (64-bit seconds since 1970 UTC): the label followed
+// directly by the city's time. The city's time is its standard time (utcSeconds plus the
+// code's offset), moved on by the daylight amount when the code has the daylight bit and that
+// standard time lies in the period that rules gives for its year: the computer's own period
+// and amount, read on the city's standard clock. Formatted in the C locale whatever locale the
+// process runs in; when the time cannot be converted or formatted the label is returned alone.
+std::string FormatCityLabel(std::string_view label, ZoneCode zone, std::int64_t utcSeconds,
+                            bool use24Hour, bool showSeconds, DaylightRules& rules);
 
 } // namespace chronivo
