@@ -30,3 +30,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
         "${missing[@]}"
 fi
+
+# The C-locale tests run the process in German; generate that locale when it is missing.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    echo "Generating locale de_DE.UTF-8"
+    "${sudo[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

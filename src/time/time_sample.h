@@ -27,7 +27,8 @@ const Clock& SystemClock();
 // A clock that stands where it was put, for tests and off-screen rendering.
 class FixedClock final : public Clock {
 public:
-    explicit FixedClock(TimeSample now = {}) : m_now(now) {}
+    explicit FixedClock(TimeSample now = {})
+        : m_now(now) {}
 
     TimeSample Now() const override { return m_now; }
     void Set(TimeSample now) { m_now = now; }
