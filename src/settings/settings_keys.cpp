@@ -6,12 +6,18 @@ namespace chronivo {
 
 namespace {
 
-QString SectionName() { return QString::fromLatin1(kSection); }
+QString SectionName() {
+    return QString::fromLatin1(kSection);
+}
 
 } // namespace
 
-QString WorldTextKey(int index) { return QStringLiteral("WTtext%1").arg(index); }
-QString WorldZoneKey(int index) { return QStringLiteral("WTzone%1").arg(index); }
+QString WorldTextKey(int index) {
+    return QStringLiteral("WTtext%1").arg(index);
+}
+QString WorldZoneKey(int index) {
+    return QStringLiteral("WTzone%1").arg(index);
+}
 
 int ReadInt(const ProfileStore& store, const SettingKey& key, Reader reader) {
     return ReadInt(store, key, QString::fromLatin1(key.name), reader);
