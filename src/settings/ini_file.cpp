@@ -102,13 +102,12 @@ using KeyMap = QMap<QString, QVariant>;
 // Every key of the scratch copy as QSettings reads it from disk, or false when it cannot be read.
 bool ReadAllKeys(const QString& path, KeyMap& keys) {
     QSettings settings(path, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
-        return false;
     keys.clear();
     const QStringList names = settings.allKeys();
     for (const QString& name : names)
         keys.insert(name, settings.value(name));
-    return true;
+    // QSettings parses a group only when it is first used, so a bad line shows only now.
+    return settings.status() == QSettings::NoError;
 }
 
 // Gives the scratch copy a modification time later than both the time QSettings recorded when it
@@ -191,15 +190,17 @@ QString WriteIniValue(const QString& path, const QString& group, const QString& 
     {
         QSettings settings(scratchPath, QSettings::IniFormat);
         settings.setAtomicSyncRequired(true);
+        const QStringList names = settings.allKeys();
+        for (const QString& name : names)
+            expected.insert(name, settings.value(name));
+        // Checked once every group has been parsed: QSettings parses a group only when it is
+        // first used, so a bad line inside one shows only now.
         if (settings.status() == QSettings::FormatError)
             return Failure(path,
                            QStringLiteral("it holds lines that are not settings, which saving "
                                           "would drop; correct or remove the file"));
         if (settings.status() != QSettings::NoError)
             return Failure(path, QStringLiteral("the file cannot be read"));
-        const QStringList names = settings.allKeys();
-        for (const QString& name : names)
-            expected.insert(name, settings.value(name));
         settings.beginGroup(group);
         settings.setValue(key, value);
         settings.endGroup();
