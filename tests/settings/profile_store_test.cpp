@@ -1,0 +1,240 @@
+#include "settings/profile_store.h"
+
+#include "settings/settings_keys.h"
+#include "settings_test_env.h"
+
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace chronivo {
+namespace {
+
+using test::Entries;
+using test::FileBytes;
+using test::PutFile;
+// Every case runs in its own temporary XDG_CONFIG_HOME.
+class ProfileStoreTest : public test::SettingsTest {};
+
+const QString kSection = QStringLiteral("ScreenSaver");
+constexpr int kDefault = -99;
+
+struct IntCase {
+    const char* stored; // the value's text in the file, or nullptr for a missing key
+    int expected;
+    const char* fact;
+};
+
+const IntCase kIntCases[] = {
+    {"12", 12, "a plain whole number"},
+    {"-7", -7, "a negative number"},
+    {"+5", 5, "a number with a plus sign"},
+    {"\" 42 \"", 42, "blanks around the number are allowed"},
+    {"2147483647", INT_MAX, "the largest signed 32-bit value"},
+    {"-2147483648", INT_MIN, "the smallest signed 32-bit value"},
+    {"2147483648", kDefault, "one above the 32-bit range"},
+    {"-2147483649", kDefault, "one below the 32-bit range"},
+    {"4294967295", kDefault, "an unsigned 32-bit pattern is not reinterpreted as -1"},
+    {"1.5", kDefault, "a fraction"},
+    {"3.0", kDefault, "a decimal point even with a whole value"},
+    {"1e3", kDefault, "an exponent"},
+    {"0x10", kDefault, "hexadecimal"},
+    {"12abc", kDefault, "a number followed by letters"},
+    {"abc", kDefault, "letters"},
+    {"true", kDefault, "a boolean word"},
+    {"", kDefault, "an empty value"},
+    {"1,2", kDefault, "a list"},
+    {nullptr, kDefault, "a missing key"},
+};
+
+TEST_F(ProfileStoreTest, IntReadsWholeNumbersInRangeAndOtherwiseTheDefault) {
+    // One file holds every case under its own key: QSettings caches files by size and time, so
+    // rewriting one file per case could be read back stale.
+    QByteArray file = "[ScreenSaver]\n";
+    for (size_t i = 0; i < std::size(kIntCases); ++i)
+        if (kIntCases[i].stored)
+            file += "K" + QByteArray::number(qulonglong(i)) + "=" + kIntCases[i].stored + "\n";
+    PutFile(IniPath(), file);
+    for (size_t i = 0; i < std::size(kIntCases); ++i) {
+        const QString key = QStringLiteral("K%1").arg(i);
+        EXPECT_EQ(m_store->GetProfileInt(kSection, key, kDefault), kIntCases[i].expected)
+            << kIntCases[i].fact;
+    }
+}
+
+TEST_F(ProfileStoreTest, IntRoundTripsTheWholeRange) {
+    // Every signed 32-bit value comes back as written, the extremes included.
+    const int values[] = {0, 1, -1, 600, INT_MAX, INT_MIN};
+    for (int value : values) {
+        ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Year"), value));
+        EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Year"), kDefault), value);
+    }
+}
+
+TEST_F(ProfileStoreTest, IntsAreStoredAsIntegersNotBooleans) {
+    // 1 and 0 are written as the numbers 1 and 0 (QSettings writes a bool as "true"/"false"),
+    // and they are in the file as soon as the call returns.
+    ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("24Hour"), 1));
+    ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Rainbow"), 0));
+    const QByteArray bytes = FileBytes(IniPath());
+    EXPECT_TRUE(bytes.contains("\n24Hour=1\n")) << bytes.constData();
+    EXPECT_TRUE(bytes.contains("\nRainbow=0\n")) << bytes.constData();
+    EXPECT_FALSE(bytes.contains("true")) << bytes.constData();
+    EXPECT_FALSE(bytes.contains("false")) << bytes.constData();
+}
+
+// Texts with every character INI files treat specially come back exactly.
+const char* const kTexts[] = {
+    "",
+    " leading blank",
+    "trailing blank ",
+    "  ",
+    "a, b, c",
+    "\"quoted\"",
+    "say \"hi\"",
+    "back\\slash\\",
+    "\\x41",
+    "key=value",
+    "semi;colon",
+    ";",
+    "#hash",
+    "[ScreenSaver]",
+    "@at the start",
+    "@@",
+    "@Variant(int)",
+    "true",
+    "false",
+    "Zürich, São Paulo, Ærøskøbing",
+    "東京",
+    "tab\there",
+    "Happy New Year 2031!",
+};
+
+TEST_F(ProfileStoreTest, TextsRoundTripExactly) {
+    for (const char* text : kTexts) {
+        const QString value = QString::fromUtf8(text);
+        ASSERT_TRUE(m_store->WriteProfileString(kSection, QStringLiteral("Title"), value)) << text;
+        EXPECT_EQ(m_store->GetProfileString(kSection, QStringLiteral("Title"), QStringLiteral("x")),
+                  value)
+            << text;
+    }
+}
+
+TEST_F(ProfileStoreTest, EmptyTextIsNotAMissingText) {
+    // A stored empty title reads as empty; only a missing one gives the default.
+    EXPECT_EQ(m_store->GetProfileString(kSection, QStringLiteral("Title"), QStringLiteral("dflt")),
+              QStringLiteral("dflt"));
+    ASSERT_TRUE(m_store->WriteProfileString(kSection, QStringLiteral("Title"), QString()));
+    EXPECT_EQ(m_store->GetProfileString(kSection, QStringLiteral("Title"), QStringLiteral("dflt")),
+              QString());
+}
+
+TEST_F(ProfileStoreTest, HandWrittenTextWithCommasReadsAsWritten) {
+    // QSettings parses unquoted commas as a list; the title still reads as the text in the file.
+    PutFile(IniPath(), "[ScreenSaver]\nTitle=Happy Birthday, Anna\n");
+    EXPECT_EQ(m_store->GetProfileString(kSection, QStringLiteral("Title")),
+              QStringLiteral("Happy Birthday, Anna"));
+}
+
+TEST_F(ProfileStoreTest, NextReaderSeesEachWrite) {
+    // Writes of equal size in quick succession are each seen by the next read, through this
+    // store and through a second one on the same file.
+    auto other = QSettingsStore::ForCurrentUser();
+    for (int value = 0; value < 10; ++value) {
+        ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Option"), value));
+        EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Option"), kDefault), value);
+        EXPECT_EQ(other->GetProfileInt(kSection, QStringLiteral("Option"), kDefault), value);
+    }
+}
+
+TEST_F(ProfileStoreTest, AnotherProcessSeesTheWriteAndViceVersa) {
+    // The dialog and the saver are separate processes: a value one writes is read by the other,
+    // even by a process that had read the file before.
+    ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Option"), 1));
+    ASSERT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Option"), kDefault), 1);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        auto store = QSettingsStore::ForCurrentUser();
+        const bool ok = store->GetProfileInt(kSection, QStringLiteral("Option"), kDefault) == 1 &&
+                        store->WriteProfileInt(kSection, QStringLiteral("Option"), 2);
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Option"), kDefault), 2);
+}
+
+TEST_F(ProfileStoreTest, WriteKeepsEveryOtherKeyAndGroup) {
+    // Keys outside the section, in other groups and in the section itself all survive a write,
+    // with their values as QSettings reads them.
+    PutFile(IniPath(), "TopLevel=kept\n"
+                       "[Other]\nList=a, b\nQuoted=\" x \"\nNumber=17\n"
+                       "[ScreenSaver]\nOption=3\nTitle=Old title\n"
+                       "[Zeta]\nLast=1\n");
+    QMap<QString, QVariant> before;
+    {
+        QSettings raw(IniPath(), QSettings::IniFormat);
+        for (const QString& key : raw.allKeys())
+            before.insert(key, raw.value(key));
+    }
+    ASSERT_EQ(before.size(), 7);
+    ASSERT_TRUE(
+        m_store->WriteProfileString(kSection, QStringLiteral("Title"), QStringLiteral("New")));
+    ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Speed"), 600));
+    QMap<QString, QVariant> after;
+    {
+        QSettings raw(IniPath(), QSettings::IniFormat);
+        for (const QString& key : raw.allKeys())
+            after.insert(key, raw.value(key));
+    }
+    before.insert(QStringLiteral("ScreenSaver/Title"), QStringLiteral("New"));
+    before.insert(QStringLiteral("ScreenSaver/Speed"), QStringLiteral("600"));
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(ProfileStoreTest, FirstWriteCreatesTheFolderAndFile) {
+    // On a fresh account the first write makes Velstrand/Utilities under XDG_CONFIG_HOME and
+    // a file holding just the section with that one value; no lock or scratch file is left.
+    ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Option"), 4));
+    EXPECT_TRUE(m_store->LastError().isEmpty());
+    EXPECT_EQ(FileBytes(IniPath()), QByteArray("[ScreenSaver]\nOption=4\n"));
+    EXPECT_EQ(Entries(IniDir()), QStringList{QStringLiteral("Chronivo.conf")});
+}
+
+TEST_F(ProfileStoreTest, ReadingAFreshProfileCreatesNothing) {
+    // The saver's and the dialog's first reads leave the account as it was: no folder, no file.
+    for (int i = 0; i < 10; ++i) {
+        m_store->GetProfileInt(kSection, WorldZoneKey(i), 0);
+        m_store->GetProfileString(kSection, WorldTextKey(i));
+    }
+    ReadInt(*m_store, keys::Speed, Reader::Saver);
+    ReadString(*m_store, keys::Title);
+    EXPECT_TRUE(Entries(Root()).isEmpty()) << Entries(Root()).join(u' ').toStdString();
+}
+
+TEST_F(ProfileStoreTest, NothingLandsInTheWorkingDirectory) {
+    // Neither reads nor writes create anything in the working directory (the registry-path form
+    // of QSettings would make a file named after the key there).
+    const QString work = Root() + QStringLiteral("/work");
+    ASSERT_TRUE(QDir().mkpath(work));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(work));
+    m_store->GetProfileInt(kSection, QStringLiteral("Option"), 0);
+    const bool written = m_store->WriteProfileInt(kSection, QStringLiteral("Option"), 1);
+    auto fresh = QSettingsStore::ForCurrentUser();
+    const int read = fresh->GetProfileInt(kSection, QStringLiteral("Option"), 0);
+    ASSERT_TRUE(QDir::setCurrent(previous));
+    EXPECT_TRUE(written);
+    EXPECT_EQ(read, 1);
+    EXPECT_TRUE(Entries(work).isEmpty()) << Entries(work).join(u' ').toStdString();
+}
+
+} // namespace
+} // namespace chronivo
