@@ -139,19 +139,25 @@ QVariant ReadIniValue(const QString& path, const QString& group, const QString& 
     return settings.value(key);
 }
 
-QString WriteIniValue(const QString& path, const QString& group, const QString& key,
+QString WriteIniValue(const QString& shownPath, const QString& group, const QString& key,
                       const QVariant& value) {
     if (key.isEmpty())
-        return Failure(path, QStringLiteral("no setting name was given"));
+        return Failure(shownPath, QStringLiteral("no setting name was given"));
+    // A settings file kept as a link to a file elsewhere stays a link: the new copy replaces the
+    // file it points to. Messages name the path the user knows.
+    const QFileInfo link(shownPath);
+    const QString path = link.isSymLink() && !link.canonicalFilePath().isEmpty()
+                             ? link.canonicalFilePath()
+                             : shownPath;
     const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir))
-        return Failure(path, FolderProblem(dir));
+        return Failure(shownPath, FolderProblem(dir));
 
     // The same lock file QSettings itself uses, so two writers never interleave.
     const QString lockPath = path + QStringLiteral(".lock");
     QLockFile lock(lockPath);
     if (!lock.tryLock(kLockWaitMs))
-        return Failure(path, LockProblem(lock.error(), lockPath));
+        return Failure(shownPath, LockProblem(lock.error(), lockPath));
 
     QByteArray oldBytes;
     QDateTime oldTime;
@@ -160,31 +166,32 @@ QString WriteIniValue(const QString& path, const QString& group, const QString& 
     const bool hadFile = target.exists();
     if (hadFile) {
         if (target.isDir())
-            return Failure(path, QStringLiteral("it is a folder, not a file"));
+            return Failure(shownPath, QStringLiteral("it is a folder, not a file"));
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            return Failure(path, QStringLiteral("the file cannot be read"));
+            return Failure(shownPath, QStringLiteral("the file cannot be read"));
         oldBytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            return Failure(path, QStringLiteral("the file cannot be read"));
+            return Failure(shownPath, QStringLiteral("the file cannot be read"));
         oldTime = file.fileTime(QFileDevice::FileModificationTime);
         oldPermissions = file.permissions();
         if (!IsUtf8(oldBytes))
-            return Failure(path, QStringLiteral("it holds text that is not UTF-8, which saving "
-                                                "would damage; correct or remove the file"));
+            return Failure(shownPath,
+                           QStringLiteral("it holds text that is not UTF-8, which saving "
+                                          "would damage; correct or remove the file"));
     }
 
     // The scratch copy starts as a byte-for-byte copy of the file, so QSettings keeps every other
     // key and group when it rewrites it. Removed on every failure.
     QTemporaryFile scratch(path + QStringLiteral(".XXXXXX"));
     if (!scratch.open())
-        return Failure(path,
+        return Failure(shownPath,
                        QStringLiteral("no new file may be made in the folder %1").arg(Shown(dir)));
     const QString scratchPath = scratch.fileName();
     const bool copied = scratch.write(oldBytes) == oldBytes.size() && scratch.flush();
     scratch.close();
     if (!copied || scratch.error() != QFileDevice::NoError)
-        return Failure(path, Incomplete());
+        return Failure(shownPath, Incomplete());
 
     KeyMap expected;
     {
@@ -196,11 +203,11 @@ QString WriteIniValue(const QString& path, const QString& group, const QString& 
         // Checked once every group has been parsed: QSettings parses a group only when it is
         // first used, so a bad line inside one shows only now.
         if (settings.status() == QSettings::FormatError)
-            return Failure(path,
+            return Failure(shownPath,
                            QStringLiteral("it holds lines that are not settings, which saving "
                                           "would drop; correct or remove the file"));
         if (settings.status() != QSettings::NoError)
-            return Failure(path, QStringLiteral("the file cannot be read"));
+            return Failure(shownPath, QStringLiteral("the file cannot be read"));
         settings.beginGroup(group);
         settings.setValue(key, value);
         settings.endGroup();
@@ -208,7 +215,7 @@ QString WriteIniValue(const QString& path, const QString& group, const QString& 
                         ReadBackForm(value));
         settings.sync();
         if (settings.status() != QSettings::NoError)
-            return Failure(path, Incomplete());
+            return Failure(shownPath, Incomplete());
     }
 
     // QSettings may have put a cut-short copy in place and still reported success: read the copy
@@ -216,15 +223,16 @@ QString WriteIniValue(const QString& path, const QString& group, const QString& 
     KeyMap written;
     if (!StampAndFlush(scratchPath, oldTime) || !ReadAllKeys(scratchPath, written) ||
         written != expected)
-        return Failure(path, Incomplete());
+        return Failure(shownPath, Incomplete());
 
     if (hadFile)
         QFile::setPermissions(scratchPath, oldPermissions);
     std::error_code error;
     std::filesystem::rename(FsPath(scratchPath), FsPath(path), error);
     if (error)
-        return Failure(path, QStringLiteral("the new copy could not take the old file's place (%1)")
-                                 .arg(QString::fromStdString(error.message())));
+        return Failure(shownPath,
+                       QStringLiteral("the new copy could not take the old file's place (%1)")
+                           .arg(QString::fromStdString(error.message())));
     scratch.setAutoRemove(false);
     return QString();
 }

@@ -20,6 +20,7 @@ QVariant ReadIniValue(const QString& path, const QString& group, const QString& 
 // only then renamed over the file in one step. Whatever fails, the file holds either its old
 // contents or the complete new ones.
 //
+// A settings file that is a link stays a link; the file it points to gets the new contents.
 // A file QSettings cannot read in full (lines that are not key=value, text that is not UTF-8) is
 // not rewritten, since the rewrite would silently drop what could not be read.
 //

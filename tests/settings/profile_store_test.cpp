@@ -199,6 +199,20 @@ TEST_F(ProfileStoreTest, WriteKeepsEveryOtherKeyAndGroup) {
     EXPECT_EQ(after, before);
 }
 
+TEST_F(ProfileStoreTest, LinkedSettingsFileStaysALink) {
+    // A settings file that is a link to a file elsewhere (kept with other dotfiles) is still that
+    // link after a write, and the file it points to holds the new value.
+    const QString real = Root() + QStringLiteral("/dotfiles/Chronivo.conf");
+    PutFile(real, "[ScreenSaver]\nOption=1\n");
+    ASSERT_TRUE(QDir().mkpath(IniDir()));
+    ASSERT_TRUE(QFile::link(real, IniPath()));
+    ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Option"), 2));
+    EXPECT_TRUE(QFileInfo(IniPath()).isSymLink());
+    EXPECT_EQ(FileBytes(real), QByteArray("[ScreenSaver]\nOption=2\n"));
+    EXPECT_EQ(Entries(Root() + QStringLiteral("/dotfiles")),
+              QStringList{QStringLiteral("Chronivo.conf")});
+}
+
 TEST_F(ProfileStoreTest, FirstWriteCreatesTheFolderAndFile) {
     // On a fresh account the first write makes Velstrand/Utilities under XDG_CONFIG_HOME and
     // a file holding just the section with that one value; no lock or scratch file is left.
