@@ -1,5 +1,7 @@
 #include "saver/text_fitting.h"
 
+#include "saver/rainbow.h"
+
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -88,7 +90,7 @@ std::int32_t TextFitting::DrawSlotText(FontSlot& slot, QPainter& dc, const Frame
         SelectFont(dc, &*slot, false);
     }
     dc.setBackgroundMode(Qt::TransparentMode);
-    DrawTextLine(dc, rect, text, centre);
+    DrawLine(dc, rect, text, centre);
     return slot->pixelSize();
 }
 
@@ -96,8 +98,23 @@ std::int32_t TextFitting::DrawFittedText(QPainter& dc, const FrameRect& rect, co
                                          bool centre) {
     const QFont font = FitFont(dc, QString(), kFitStartSize, rect, text);
     dc.setBackgroundMode(Qt::TransparentMode);
-    DrawTextLine(dc, rect, text, centre);
+    DrawLine(dc, rect, text, centre);
     return font.pixelSize();
+}
+
+void TextFitting::DrawLine(QPainter& dc, const FrameRect& rect, const QString& text, bool centre) {
+    QPaintDevice* device = dc.device();
+    if (device != nullptr && device->devType() == QInternal::Image &&
+        dc.font().pixelSize() >= kLargeGlyphPixels && dc.worldTransform().isIdentity() &&
+        !dc.hasClipping()) {
+        QImage& image = *static_cast<QImage*>(device);
+        if (GlyphPainter::Handles(image)) {
+            m_glyphs.DrawTextLine(image, dc.font(), rect, text, centre,
+                                  FromPixel(dc.pen().color().rgb()));
+            return;
+        }
+    }
+    DrawTextLine(dc, rect, text, centre);
 }
 
 } // namespace chronivo

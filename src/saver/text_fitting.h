@@ -1,6 +1,7 @@
 #pragma once
 
 #include "saver/frame_layout.h"
+#include "saver/glyph_painter.h"
 
 #include <QFont>
 #include <QPainter>
@@ -85,8 +86,16 @@ public:
     // How many fonts NewPointFont has made so far; fitting is the expensive part of a frame.
     std::int64_t FontsMade() const { return m_fontsMade; }
 
+    // The glyph masks kept for drawing large text.
+    const GlyphPainter& Glyphs() const { return m_glyphs; }
+
 private:
+    // DrawTextLine with dc's font and pen; large text on a 32-bit buffer goes through the
+    // glyph masks instead of Qt's outline filling, which is the same picture much faster.
+    void DrawLine(QPainter& dc, const FrameRect& rect, const QString& text, bool centre);
+
     std::int32_t m_dpi;
+    GlyphPainter m_glyphs;
     std::optional<QFont> m_tempFont;
     std::int64_t m_fontsMade = 0;
 };

@@ -1,0 +1,222 @@
+#include "saver/frame_composer.h"
+
+#include "saver/rainbow.h"
+#include "time/computer_zone.h"
+#include "time/local_time.h"
+#include "time/world_time.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace chronivo {
+
+const QString& BannerText() {
+    // Made on first use, kept until the process ends.
+    static const QString text = QStringLiteral("© Chronivo, date and time.");
+    return text;
+}
+
+bool FullScreenCountdownAfter(bool fullScreen, double distanceDays) {
+    const double magnitude = std::fabs(distanceDays);
+    if (fullScreen) {
+        return !(magnitude > kFullScreenCountdownDays);
+    }
+    return magnitude < kFullScreenCountdownDays;
+}
+
+const char* ClockTimePattern(bool use24Hour, bool showSeconds) {
+    if (use24Hour) {
+        return showSeconds ? "%H:%M:%S" : "%H:%M";
+    }
+    return showSeconds ? "%I:%M:%S %p" : "%I:%M %p";
+}
+
+namespace {
+
+DaylightRules MakeDaylightRules(DaylightRules::RuleOfYear ruleOfYear) {
+    return ruleOfYear != nullptr ? DaylightRules(ruleOfYear) : ComputerDaylightRules();
+}
+
+CountdownTarget TargetOf(const SaverSettings& s) {
+    return {s.m_targetYear, s.m_targetMonth,  s.m_targetDay,
+            s.m_targetHour, s.m_targetMinute, s.m_targetSecond};
+}
+
+// Minute and second of the local hour. Should the C library fail to convert the moment (a year
+// beyond its range), the UTC reading is used so that the colours still run.
+void LocalMinuteSecond(std::int64_t utcSeconds, std::int32_t& minute, std::int32_t& second) {
+    if (const auto fields = LocalFields(utcSeconds)) {
+        minute = fields->tm_min;
+        second = fields->tm_sec;
+        return;
+    }
+    const std::int64_t inHour = ((utcSeconds % 3600) + 3600) % 3600;
+    minute = static_cast<std::int32_t>(inHour / 60);
+    second = static_cast<std::int32_t>(inHour % 60);
+}
+
+} // namespace
+
+FrameComposer::FrameComposer(const SaverSettings& settings, const FrameOptions& options)
+    : m_settings(settings)
+    , m_devicePixelRatio(options.devicePixelRatio > 0 ? options.devicePixelRatio : 1.0)
+    , m_daylightRules(MakeDaylightRules(options.ruleOfYear))
+    // Fonts are made for the device pixels the frame is composed in.
+    , m_text(static_cast<std::int32_t>(std::lround(options.dpi * m_devicePixelRatio)))
+    , m_backColor(options.backColor)
+    , m_speed(UsableSpeed(settings.m_speed))
+    , m_rainbow(settings.m_rainbow)
+    , m_target(TargetOf(settings))
+    , m_title(settings.m_title) {}
+
+void FrameComposer::FixCountdownTarget(TimeSample now) {
+    if (m_targetFixed) {
+        return;
+    }
+    m_targetFixed = true;
+    auto fields = LocalFields(now.seconds);
+    if (!fields) {
+        fields = FieldsAtOffset(now.seconds, 0);
+    }
+    if (fields) {
+        chronivo::FixCountdownTarget(m_settings.m_countdownMode, fields->tm_year + 1900, m_target,
+                                     m_title);
+    }
+}
+
+std::int32_t FrameComposer::DevicePixels(int logical) const {
+    const double pixels = std::round(logical * m_devicePixelRatio);
+    return static_cast<std::int32_t>(std::clamp(pixels, 0.0, 1.0e9));
+}
+
+bool FrameComposer::IsWorldTimeFrame() const {
+    return m_settings.m_worldTime != 0 && m_settings.m_worldCount > 0;
+}
+
+const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
+    // 1. The frame rectangle, in device pixels, at the buffer's origin.
+    const FrameRect frame{0, 0, DevicePixels(frameSize.width()), DevicePixels(frameSize.height())};
+    if (frame.Width() <= 0 || frame.Height() <= 0) {
+        throw FrameError("a frame needs a width and a height");
+    }
+    // 2. One time sample for the whole frame.
+    m_timeSample = now;
+    m_time = now.seconds;
+    m_millis = static_cast<std::uint32_t>(std::clamp(now.millis, 0, 999));
+    FixCountdownTarget(now);
+
+    // 3. The buffer, once per window.
+    if (m_frameBitmap.isNull()) {
+        m_frameBitmap = QImage(frame.Width(), frame.Height(), QImage::Format_RGB32);
+        if (m_frameBitmap.isNull()) {
+            throw FrameError("the frame buffer cannot be made");
+        }
+    }
+
+    // 4. Time base from the local minute and second.
+    std::int32_t second = 0;
+    LocalMinuteSecond(m_time, m_frameMinute, second);
+    m_timeBase = TimeBase(static_cast<std::int32_t>(m_millis), second, m_frameMinute);
+
+    m_record = FrameRecord{};
+    m_record.at = now;
+    m_record.kind = IsWorldTimeFrame() ? "world" : "clock";
+    m_record.timeBase = m_timeBase;
+    m_record.rainbow = m_rainbow != 0;
+    m_record.stripeWidth = s_stripeWidth;
+    m_record.fullScreenCountdown = m_fullScreenCountdown != 0;
+
+    // 5. Background; from here on m_backColor is this frame's colour.
+    m_backColor =
+        PaintBackground(m_frameBitmap, frame, frame.Width(), m_timeBase, m_speed, m_rainbow);
+    m_record.background = m_backColor;
+
+    QPainter dc;
+    if (!dc.begin(&m_frameBitmap)) {
+        throw FrameError("the frame buffer cannot be painted");
+    }
+    // 6. World-time bands or the clock.
+    if (IsWorldTimeFrame()) {
+        DrawWorldBands(dc, frame);
+    } else {
+        DrawClock(dc, frame);
+    }
+    dc.end();
+    return m_record;
+}
+
+void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
+    // 7. One band per city, all through the weekday slot, so the font is fitted to the first
+    // city's label; the labels are black on every background.
+    const std::int32_t count = std::min(m_settings.m_worldCount, kMaxWorldTimeEntries);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        const std::string label = FormatCityLabel(
+            m_settings.m_worldLabels[index], m_settings.m_worldZones[index], m_time,
+            m_settings.m_24Hour != 0, m_settings.m_showSeconds != 0, m_daylightRules);
+        DrawRecorded("city", &m_weekdayFont, dc, WorldBandRect(frame, count, i),
+                     QString::fromStdString(label), true, 0x000000);
+    }
+}
+
+void FrameComposer::DrawClock(QPainter& dc, const FrameRect& frame) {
+    // 8. The countdown: full-screen frames show nothing else.
+    if (m_settings.m_countdownMode != 0) {
+        if (m_fullScreenCountdown != 0) {
+            const double days = DrawCountdown(dc, frame);
+            m_record.countdownDays = days;
+            m_fullScreenCountdown = FullScreenCountdownAfter(true, days) ? 1 : 0;
+            return;
+        }
+        const double days = DrawCountdown(dc, CountdownBandRect(frame));
+        m_record.countdownDays = days;
+        m_fullScreenCountdown = FullScreenCountdownAfter(false, days) ? 1 : 0;
+    }
+
+    // 9. The clock lines in the inverse of the background.
+    const std::uint32_t color = m_backColor ^ 0xFFFFFFu;
+
+    // 10. Texts, in the C locale; a moment the C library cannot convert gives empty texts.
+    QString weekday;
+    QString date;
+    QString time;
+    if (const auto fields = LocalFields(m_time)) {
+        weekday = QString::fromStdString(FormatTimeC("%A", *fields));
+        date = QString::fromStdString(FormatTimeC("%B %d, %Y", *fields));
+        time = QString::fromStdString(FormatTimeC(
+            ClockTimePattern(m_settings.m_24Hour != 0, m_settings.m_showSeconds != 0), *fields));
+    }
+
+    // 11. The four lines.
+    const ClockLayout layout = ClockLineRects(frame);
+    DrawRecorded("banner", &m_bannerFont, dc, layout.banner, BannerText(), false, color);
+    DrawRecorded("weekday", &m_weekdayFont, dc, layout.weekday, weekday, true, color);
+    DrawRecorded("date", &m_dateFont, dc, layout.date, date, true, color);
+    DrawRecorded("time", &m_timeFont, dc, layout.time, time, true, color);
+}
+
+double FrameComposer::DrawCountdown(QPainter& dc, const FrameRect& rect) {
+    const CountdownReading reading = ComputeCountdown(m_timeSample, UtcOffsetAt(m_time), m_target);
+    const std::uint32_t color = CountdownColor(m_backColor, reading.countingUp);
+    if (m_fullScreenCountdown != 0) {
+        // The bare countdown, fitted afresh on every frame.
+        DrawRecorded("countdown", nullptr, dc, rect, QString::fromStdString(reading.text), true,
+                     color);
+    } else {
+        DrawRecorded("countdown", &m_countdownFont, dc, rect,
+                     QString::fromStdString(CountdownBandText(m_title, reading.text)), true, color);
+    }
+    return reading.distanceDays;
+}
+
+void FrameComposer::DrawRecorded(const char* role, FontSlot* slot, QPainter& dc,
+                                 const FrameRect& rect, const QString& text, bool centre,
+                                 std::uint32_t color) {
+    dc.setPen(ToQColor(color));
+    const std::int32_t pixelSize = slot != nullptr
+                                       ? m_text.DrawSlotText(*slot, dc, rect, text, centre)
+                                       : m_text.DrawFittedText(dc, rect, text, centre);
+    m_record.texts.push_back({role, text, rect, centre, color, pixelSize});
+}
+
+} // namespace chronivo

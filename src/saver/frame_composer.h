@@ -1,0 +1,133 @@
+#pragma once
+
+#include "saver/frame_layout.h"
+#include "saver/frame_record.h"
+#include "saver/saver_settings.h"
+#include "saver/text_fitting.h"
+#include "time/countdown.h"
+#include "time/daylight_rule.h"
+#include "time/time_sample.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace chronivo {
+
+// A frame that cannot be composed: the buffer cannot be made, or drawing cannot start. The
+// saver window answers it by replacing itself with a fresh window.
+class FrameError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The short notice at the top left of every clock frame: 26 characters beginning "© ".
+const QString& BannerText();
+
+// One hour as a fraction of a day (the double 0.041666666666666664): within it of the target the
+// countdown fills the screen.
+inline constexpr double kFullScreenCountdownDays = 1.0 / 24.0;
+
+// The full-screen countdown state after a frame whose countdown returned distanceDays. Banded
+// goes full-screen only when the magnitude is below one hour; full-screen returns to the band
+// only when it is above; exactly one hour changes nothing either way.
+bool FullScreenCountdownAfter(bool fullScreen, double distanceDays);
+
+// The strftime pattern of the clock's time line: "%H:%M:%S", "%H:%M", "%I:%M:%S %p" or
+// "%I:%M %p".
+const char* ClockTimePattern(bool use24Hour, bool showSeconds);
+
+// How a window's frames are made on its screen.
+struct FrameOptions {
+    std::int32_t dpi = kDefaultDpi;     // the screen's logical dots per inch
+    double devicePixelRatio = 1.0;      // device pixels per logical pixel; 1 off-screen
+    std::uint32_t backColor = 0xFFFFFF; // the background colour before the first frame
+    // The daylight rule the world-time labels apply, per year; none: the computer's own zone.
+    DaylightRules::RuleOfYear ruleOfYear = nullptr;
+};
+
+// Composes a saver window's frames off-screen and keeps the window's frame state between them:
+// the buffer (made on the first frame, never re-made), the five font slots, the countdown
+// target and state, the striped flag. Not a widget: the saver window draws FrameImage() after
+// each DrawFrame, and chronivo-render and the tests use exactly the same object.
+//
+// Frames are composed in device pixels: a screen with device pixel ratio 2 gets a buffer twice
+// as wide and high, fonts made for twice the dpi, and rectangles in those pixels, so the text
+// is sharp. The window draws the buffer into its whole logical rectangle
+// (painter.drawImage(rect(), composer.FrameImage())), which is a 1:1 copy on such a screen.
+class FrameComposer {
+public:
+    FrameComposer(const SaverSettings& settings, const FrameOptions& options = {});
+
+    // Fixes the countdown target of modes 1, 2 and 5 from the local year at `now` (and their
+    // titles); other modes keep the settings' target. Runs once: the window calls it at its first
+    // paint, or the first DrawFrame does; later calls do nothing.
+    void FixCountdownTarget(TimeSample now);
+
+    // Composes one whole frame for the moment `now` on a window of `frameSize` logical pixels
+    // and returns what it drew (LastFrame(), overwritten by the next frame). Throws FrameError
+    // when the buffer cannot be made or painted; the window then replaces itself.
+    const FrameRecord& DrawFrame(TimeSample now, QSize frameSize);
+
+    // The composed frame, device pixels (null before the first frame).
+    const QImage& FrameImage() const { return m_frameBitmap; }
+    // The record of the latest frame.
+    const FrameRecord& LastFrame() const { return m_record; }
+
+    // The window's state, for the window, chronivo-render and tests.
+    bool FullScreenCountdown() const { return m_fullScreenCountdown != 0; }
+    bool Rainbow() const { return m_rainbow != 0; }
+    std::uint32_t BackColor() const { return m_backColor; }
+    std::int32_t Speed() const { return m_speed; }
+    bool TargetFixed() const { return m_targetFixed; }
+    const CountdownTarget& Target() const { return m_target; }
+    const std::string& Title() const { return m_title; }
+    std::int32_t Dpi() const { return m_text.Dpi(); }
+    double DevicePixelRatio() const { return m_devicePixelRatio; }
+    // Fonts made by fitting so far; after the first frame only the full-screen countdown makes
+    // more.
+    std::int64_t FontsMade() const { return m_text.FontsMade(); }
+
+private:
+    std::int32_t DevicePixels(int logical) const;
+    bool IsWorldTimeFrame() const;
+    void DrawWorldBands(QPainter& dc, const FrameRect& frame);
+    void DrawClock(QPainter& dc, const FrameRect& frame);
+    double DrawCountdown(QPainter& dc, const FrameRect& rect);
+    // Draws text through a slot (or fitted afresh when slot is null) in colour and records it.
+    void DrawRecorded(const char* role, FontSlot* slot, QPainter& dc, const FrameRect& rect,
+                      const QString& text, bool centre, std::uint32_t color);
+
+    const SaverSettings m_settings;
+    const double m_devicePixelRatio;
+    DaylightRules m_daylightRules;
+    TextFitting m_text; // fitting, with the temporary font
+
+    // Per-window frame state.
+    QImage m_frameBitmap; // the off-screen buffer, made on the first frame
+    TimeSample m_timeSample;
+    std::int64_t m_time = 0;         // seconds since 1970 UTC of the current frame
+    std::uint32_t m_millis = 0;      // 0..999
+    std::int32_t m_frameMinute = -1; // minute of the local hour, 0..59
+    std::int32_t m_timeBase = 0;     // 0..36000
+    std::uint32_t m_backColor;       // 0x00BBGGRR
+    std::int32_t m_speed;            // tenths of a second per colour segment, at least 1
+    std::int32_t m_rainbow;          // the window's own striped flag; may be cleared
+    std::int32_t m_fullScreenCountdown = 0;
+    FontSlot m_bannerFont;
+    FontSlot m_weekdayFont;
+    FontSlot m_dateFont;
+    FontSlot m_timeFont;
+    FontSlot m_countdownFont;
+    bool m_targetFixed = false;
+    CountdownTarget m_target;
+    std::string m_title;
+    FrameRecord m_record;
+};
+
+} // namespace chronivo

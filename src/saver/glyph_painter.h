@@ -1,0 +1,69 @@
+#pragma once
+
+#include "saver/frame_layout.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRawFont>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <tuple>
+#include <vector>
+
+namespace chronivo {
+
+// From this character height (pixels) up, Qt draws text by filling the glyphs' outlines anew on
+// every call, which for the screen-filling lines of a frame costs several milliseconds; below
+// it, Qt keeps rendered glyphs itself.
+inline constexpr std::int32_t kLargeGlyphPixels = 64;
+
+// Draws one line of large text into a 32-bit RGB buffer from glyph masks that are rendered once
+// (antialiased, from the glyph's outline, as Qt renders large text) and kept, so a frame only
+// blends them in. Placement is QPainter::drawText's with AlignVCenter | TextSingleLine |
+// TextDontClip and AlignHCenter or AlignLeft: the line centred vertically in rect, centred or
+// left-aligned, never wrapped, clipped only to the buffer.
+class GlyphPainter {
+public:
+    // True when the buffer is one this painter draws into (Format_RGB32 or
+    // Format_ARGB32_Premultiplied).
+    static bool Handles(const QImage& dc);
+
+    // color is 0x00BBGGRR.
+    void DrawTextLine(QImage& dc, const QFont& font, const FrameRect& rect, const QString& text,
+                      bool centre, std::uint32_t color);
+
+    // Bytes of glyph masks kept; the store is emptied when it would pass kMaxBytes.
+    std::size_t CachedBytes() const { return m_bytes; }
+    std::size_t CachedGlyphs() const { return m_masks.size(); }
+    static constexpr std::size_t kMaxBytes = 64u << 20;
+
+private:
+    struct Mask {
+        std::int32_t left = 0; // of the mask's top-left from the glyph's origin on the baseline
+        std::int32_t top = 0;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::vector<std::uint8_t> alpha; // width * height coverage values, row by row
+        // The covered pixels as spans, row by row: fully covered spans are filled, partly
+        // covered ones blended, uncovered pixels skipped.
+        struct Span {
+            std::int32_t row;
+            std::int32_t from; // columns from .. to - 1
+            std::int32_t to;
+            bool solid; // every pixel fully covered
+        };
+        std::vector<Span> spans;
+    };
+    // Family, style name, weight, style, pixel size in 1/64 pixel, glyph index.
+    using Key = std::tuple<QString, QString, int, int, std::int64_t, quint32>;
+
+    const Mask& MaskOf(const QRawFont& font, quint32 glyph);
+
+    std::map<Key, Mask> m_masks;
+    std::size_t m_bytes = 0;
+};
+
+} // namespace chronivo
