@@ -1,21 +1,200 @@
 #include "config/config_dialog.h"
 
-#include <QDialogButtonBox>
-#include <QVBoxLayout>
+#include "config/config_values.h"
+#include "config/speed_slider.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimeEdit>
 
 namespace chronivo {
 
-// A bare dialog with its caption and OK button; the controls come with the dialog's own work.
+namespace {
+
+// The dialog's client area in dialog units.
+constexpr int kDialogWidthUnits = 186;
+constexpr int kDialogHeightUnits = 135;
+
+// The countdown modes in combo order: an item's index is the mode it stands for.
+const char* const kModeItems[] = {
+    "None",     "Begining of Year", "End of Year", "Target Date (Near)", "Target Date (Far)",
+    "Christmas"};
+
+// The user's short date format with the year in full, so that any year from 1601 to 9999 can be
+// read and typed ("M/d/yy" becomes "M/d/yyyy").
+QString ShortDateFormatWithFullYear() {
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QStringLiteral("yyyy"))) {
+        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    }
+    return format;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text,
+                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(alignment);
+    return label;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+} // namespace
+
 ConfigDialog::ConfigDialog(QWidget* parent, ProfileStore& store, const Clock& clock)
     : QDialog(parent)
     , m_app(store)
     , m_clock(clock) {
     setWindowTitle(QStringLiteral("Velstrand ScreenSaver Configuration"));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    buttons->setObjectName(QStringLiteral("okButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(buttons);
+    // A fixed-size dialog with a caption and a close box, and nothing else in its frame.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+
+    // The target starts at the present moment, the Year box at the present local year.
+    m_targetDate = QDateTime::fromSecsSinceEpoch(m_clock.Now().seconds);
+    m_targetTime = m_targetDate;
+    m_year = m_targetDate.date().year();
+
+    CreateControls();
+    PlaceControls();
+    OnInitDialog();
+}
+
+ConfigDialog::~ConfigDialog() = default;
+
+QString ConfigDialog::MessageCaption() {
+    return QStringLiteral("Chronivo");
+}
+
+void ConfigDialog::ShowMessage(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, MessageCaption(), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void ConfigDialog::CreateControls() {
+    // Created in the order of the dialog's template, which is also the tab order.
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setDefault(true);
+
+    m_datePicker = new QDateEdit(this);
+    m_datePicker->setObjectName(QStringLiteral("m_datePicker"));
+    m_datePicker->setDisplayFormat(ShortDateFormatWithFullYear());
+    m_datePicker->setDateRange(EarliestPickerDate(), LatestPickerDate());
+    m_datePicker->setCalendarPopup(true);
+    m_datePicker->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    m_timePicker = new QTimeEdit(this);
+    m_timePicker->setObjectName(QStringLiteral("m_timePicker"));
+    m_timePicker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    m_timePicker->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    m_yearEdit = new QLineEdit(this);
+    m_yearEdit->setObjectName(QStringLiteral("m_yearEdit"));
+    m_yearEdit->setEnabled(false);
+
+    m_titleEdit = new QLineEdit(this);
+    m_titleEdit->setObjectName(QStringLiteral("m_titleEdit"));
+
+    auto* titleLabel = MakeLabel(this, "titleLabel", QStringLiteral("Title"));
+
+    m_modeCombo = new QComboBox(this);
+    m_modeCombo->setObjectName(QStringLiteral("m_modeCombo"));
+    for (const char* item : kModeItems) {
+        m_modeCombo->addItem(QString::fromLatin1(item));
+    }
+
+    auto* group = new QGroupBox(QStringLiteral("Countdown Clock"), this);
+    group->setObjectName(QStringLiteral("countdownGroup"));
+    // The group box is only a frame drawn behind the countdown controls, not their parent.
+    group->lower();
+
+    m_use24HourBox = MakeCheckBox(this, "use24Hour", QStringLiteral("24 Hour time"));
+    m_useSecondsBox = MakeCheckBox(this, "useSeconds", QStringLiteral("Show seconds"));
+    m_useWorldTimeBox = MakeCheckBox(this, "useWorldTime", QStringLiteral("World time"));
+
+    m_cityList = new QListWidget(this);
+    m_cityList->setObjectName(QStringLiteral("m_cityList"));
+    // Each click toggles one city; the list keeps itself in alphabetical order (FillCityList).
+    m_cityList->setSelectionMode(QAbstractItemView::MultiSelection);
+    m_cityList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_cityList->setVisible(false);
+
+    m_speedSlider = new SpeedSlider(this);
+    m_speedSlider->setObjectName(QStringLiteral("m_speedSlider"));
+    m_speedSlider->setTickPosition(QSlider::TicksAbove);
+
+    auto* slowLabel = MakeLabel(this, "slowLabel", QStringLiteral("Slow"));
+    auto* fastLabel = MakeLabel(this, "fastLabel", QStringLiteral("Fast"));
+    auto* colorLabel = MakeLabel(this, "colorChangeLabel", QStringLiteral("Color change"));
+    // The read-out shows the template's text until the dialog has opened.
+    m_speedLabel = MakeLabel(this, "speedText", QStringLiteral("60000"), Qt::AlignHCenter);
+
+    m_useRainbowBox = MakeCheckBox(this, "useRainbow", QStringLiteral("Rainbow color"));
+
+    m_placements = {
+        {m_okButton, 129, 7, 50, 14},        {m_datePicker, 13, 106, 60, 15},
+        {m_timePicker, 113, 106, 60, 15},    {m_yearEdit, 72, 106, 42, 15},
+        {m_titleEdit, 133, 88, 40, 14},      {titleLabel, 115, 90, 14, 8},
+        {m_modeCombo, 13, 87, 82, 41},       {group, 7, 78, 172, 50},
+        {m_use24HourBox, 19, 24, 56, 10},    {m_useSecondsBox, 19, 41, 63, 10},
+        {m_useWorldTimeBox, 19, 58, 49, 10}, {m_cityList, 7, 75, 172, 53},
+        {m_speedSlider, 90, 57, 86, 15},     {slowLabel, 160, 43, 16, 8},
+        {fastLabel, 90, 43, 14, 8},          {colorLabel, 112, 43, 43, 8},
+        {m_speedLabel, 90, 31, 86, 8},       {m_useRainbowBox, 19, 7, 61, 10},
+    };
+
+    // The tab order of the template; labels and the group box take no focus.
+    QWidget* const tabOrder[] = {m_okButton,        m_datePicker, m_timePicker,   m_yearEdit,
+                                 m_titleEdit,       m_modeCombo,  m_use24HourBox, m_useSecondsBox,
+                                 m_useWorldTimeBox, m_cityList,   m_speedSlider,  m_useRainbowBox};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
+
+    connect(m_okButton, &QPushButton::clicked, this, &ConfigDialog::OnOK);
+    connect(m_modeCombo, &QComboBox::currentIndexChanged, this, &ConfigDialog::OnModeChange);
+    connect(m_useWorldTimeBox, &QCheckBox::clicked, this, &ConfigDialog::OnWorldTime);
+    connect(m_speedSlider, &SpeedSlider::MouseReleased, this, &ConfigDialog::OnSpeedReleased);
+}
+
+void ConfigDialog::PlaceControls() {
+    const DialogBaseUnits base = BaseUnitsOf(font());
+    for (const Placement& place : m_placements) {
+        QRect rect = DialogRectToPixels(place.x, place.y, place.width, place.height, base);
+        if (place.control == m_modeCombo) {
+            // The template's height of a drop-down combo is that of its open list; closed, the
+            // box is one line high.
+            rect.setHeight(m_modeCombo->sizeHint().height());
+        }
+        place.control->setGeometry(rect);
+    }
+    setFixedSize(DialogXToPixels(kDialogWidthUnits, base),
+                 DialogYToPixels(kDialogHeightUnits, base));
+}
+
+void ConfigDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange && !m_placements.empty()) {
+        PlaceControls();
+    }
 }
 
 void RunConfigDialog(QWidget* parent, ProfileStore& store, const Clock& clock) {

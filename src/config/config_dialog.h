@@ -1,22 +1,120 @@
 #pragma once
 
+#include "config/dialog_units.h"
 #include "time/time_sample.h"
 
+#include <QDateTime>
 #include <QDialog>
+#include <QString>
+
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimeEdit;
 
 namespace chronivo {
 
 class ProfileStore;
+class SpeedSlider;
 
-// The settings window: shows the stored choices when it opens and stores them on OK.
+// The settings window: reads the stored choices when it is built, lets the user change them and
+// stores them all when the user presses OK. Esc and the close box cancel and store nothing.
+//
+// Controls carry object names so that tests and tools find them: "okButton", "m_datePicker",
+// "m_timePicker", "m_yearEdit", "m_titleEdit", "titleLabel", "m_modeCombo", "countdownGroup",
+// "use24Hour", "useSeconds", "useWorldTime", "m_cityList", "m_speedSlider", "slowLabel",
+// "fastLabel", "colorChangeLabel", "speedText", "useRainbow".
 class ConfigDialog : public QDialog {
     Q_OBJECT
 public:
+    // Builds the controls and opens the dialog: reads the settings from `store` and shows them.
+    // The target date, time and year start at `clock`'s present moment in local time. Both
+    // references must outlive the dialog.
     ConfigDialog(QWidget* parent, ProfileStore& store, const Clock& clock = SystemClock());
+    ~ConfigDialog() override;
+
+    // The caption of every message the dialog shows.
+    static QString MessageCaption();
+
+protected:
+    // Shows one message and returns once the user has acknowledged it. Tests override it to
+    // record the text instead of waiting for a person.
+    virtual void ShowMessage(const QString& text);
+
+    void changeEvent(QEvent* event) override;
 
 private:
+    void CreateControls();
+    // Puts every control at its place in dialog units of the current font and sizes the dialog.
+    void PlaceControls();
+
+    // Moves values between the members and the controls: false puts the members into the
+    // controls; true takes the controls into the members and returns false when the Year box
+    // holds no whole number (after telling the user and putting the focus there; the values
+    // after the Year box then keep their old contents).
+    bool UpdateData(bool saveAndValidate);
+
+    void OnInitDialog();
+    void FillCityList();
+    void RestoreCitySelection();
+    // Selects the combo item of m_mode and enables the target controls that the mode uses.
+    void ApplyMode();
+    // Quantises the slider's position into m_speedValue and shows it in the read-out.
+    void UpdateSpeed();
+    // Writes every setting in the store's order; false, after telling the user, as soon as one
+    // write fails (nothing after it is written).
+    bool WriteSettings();
+
+    void OnModeChange();
+    void OnWorldTime();
+    void OnSpeedReleased();
+    void OnOK();
+
     ProfileStore& m_app;
+    int m_mode = 0; // CountdownMode, the index of the selected combo item (0..5)
+    SpeedSlider* m_speedSlider = nullptr;
+    QListWidget* m_cityList = nullptr;
+    QComboBox* m_modeCombo = nullptr;
+    QLineEdit* m_titleEdit = nullptr;
+    QLineEdit* m_yearEdit = nullptr;
+    QTimeEdit* m_timePicker = nullptr;
+    QDateEdit* m_datePicker = nullptr;
+    QDateTime m_targetDate; // local; its year (mode 3), month and day are the target's
+    QDateTime m_targetTime; // local; its hour, minute and second are the target's
+    int m_year = 0;         // the target year in mode 4, in full (2031)
+    QString m_titleText;
+    int m_use24Hour = 0; // flags: 0 or 1
+    int m_useSeconds = 0;
+    int m_useWorldTime = 0;
+    QString m_speedText; // the read-out, "cycle in 10.00 minutes"
+    int m_useRainbow = 0;
+    int m_speedValue = 0; // quantised speed, 6..6000 (6000 div n)
+
     const Clock& m_clock;
+    // Nonzero while values move between members and controls: the controls' change
+    // notifications are then not the user's doing and are ignored.
+    int m_exchanging = 0;
+
+    QPushButton* m_okButton = nullptr;
+    QCheckBox* m_use24HourBox = nullptr;
+    QCheckBox* m_useSecondsBox = nullptr;
+    QCheckBox* m_useWorldTimeBox = nullptr;
+    QCheckBox* m_useRainbowBox = nullptr;
+    QLabel* m_speedLabel = nullptr;
+
+    // A control and its rectangle in dialog units.
+    struct Placement {
+        QWidget* control;
+        int x, y, width, height;
+    };
+    std::vector<Placement> m_placements;
 };
 
 // Runs the dialog modally over `parent` (over the screen when null) and returns once it has

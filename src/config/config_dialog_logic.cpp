@@ -1,0 +1,319 @@
+// What the configuration dialog does with its values: the exchange between members and
+// controls, opening, the handlers and storing on OK. The controls are built in
+// config_dialog.cpp.
+#include "config/config_dialog.h"
+
+#include "config/config_values.h"
+#include "config/speed_slider.h"
+#include "settings/profile_store.h"
+#include "settings/settings_keys.h"
+#include "time/world_time.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimeEdit>
+
+#include <algorithm>
+
+namespace chronivo {
+
+namespace {
+
+// The modes whose target the user sets: 3 takes the year from the date picker, 4 from the
+// Year box.
+constexpr int kModeNear = 3;
+constexpr int kModeFar = 4;
+constexpr int kModeCount = 6;
+
+// The year in which mode 4 shows its month and day: a leap year, so 29 February can be shown.
+constexpr int kFarPickerYear = 2000;
+
+// Where each list item keeps its city's ZoneCode.
+constexpr int kZoneRole = Qt::UserRole;
+
+// Keeps the change notifications of the controls out while values move.
+class ExchangeGuard {
+public:
+    explicit ExchangeGuard(int& depth)
+        : m_depth(depth) {
+        ++m_depth;
+    }
+    ~ExchangeGuard() { --m_depth; }
+    ExchangeGuard(const ExchangeGuard&) = delete;
+    ExchangeGuard& operator=(const ExchangeGuard&) = delete;
+
+private:
+    int& m_depth;
+};
+
+void LoadCheck(QCheckBox* box, int flag) {
+    box->setChecked(flag != 0);
+}
+int TakeCheck(const QCheckBox* box) {
+    return box->isChecked() ? 1 : 0;
+}
+
+} // namespace
+
+bool ConfigDialog::UpdateData(bool saveAndValidate) {
+    const ExchangeGuard guard(m_exchanging);
+    if (!saveAndValidate) {
+        m_datePicker->setDate(m_targetDate.date());
+        m_timePicker->setTime(m_targetTime.time());
+        m_yearEdit->setText(QString::number(m_year));
+        m_titleEdit->setText(m_titleText);
+        LoadCheck(m_use24HourBox, m_use24Hour);
+        LoadCheck(m_useSecondsBox, m_useSeconds);
+        LoadCheck(m_useWorldTimeBox, m_useWorldTime);
+        m_speedLabel->setText(m_speedText);
+        LoadCheck(m_useRainbowBox, m_useRainbow);
+        return true;
+    }
+    // Each picker shows one half of its time value; the other half is kept as it was.
+    m_targetDate = QDateTime(m_datePicker->date(), m_targetDate.time());
+    m_targetTime = QDateTime(m_targetTime.date(), m_timePicker->time());
+    const std::optional<int> year = ParseWholeNumber(m_yearEdit->text());
+    if (!year) {
+        ShowMessage(QStringLiteral("Please enter an integer."));
+        m_yearEdit->setFocus(Qt::OtherFocusReason);
+        m_yearEdit->selectAll();
+        return false;
+    }
+    m_year = *year;
+    m_titleText = m_titleEdit->text();
+    m_use24Hour = TakeCheck(m_use24HourBox);
+    m_useSeconds = TakeCheck(m_useSecondsBox);
+    m_useWorldTime = TakeCheck(m_useWorldTimeBox);
+    m_speedText = m_speedLabel->text();
+    m_useRainbow = TakeCheck(m_useRainbowBox);
+    return true;
+}
+
+void ConfigDialog::OnInitDialog() {
+    // The combo items are in place; show the constructor's values first.
+    UpdateData(false);
+
+    m_mode = ReadInt(m_app, keys::Option, Reader::Dialog);
+    m_use24Hour = ReadInt(m_app, keys::Hour24, Reader::Dialog);
+    m_useSeconds = ReadInt(m_app, keys::ShowSec, Reader::Dialog);
+    m_titleText = ReadString(m_app, keys::Title);
+    m_useWorldTime = ReadInt(m_app, keys::WorldTime, Reader::Dialog);
+    m_speedValue = ReadInt(m_app, keys::Speed, Reader::Dialog);
+    m_useRainbow = ReadInt(m_app, keys::Rainbow, Reader::Dialog);
+    const int year = ReadInt(m_app, keys::Year, Reader::Dialog);
+    const int month = ReadInt(m_app, keys::Month, Reader::Dialog);
+    const int day = ReadInt(m_app, keys::Day, Reader::Dialog);
+    const int hour = ReadInt(m_app, keys::Hour, Reader::Dialog);
+    const int minute = ReadInt(m_app, keys::Minute, Reader::Dialog);
+    const int second = ReadInt(m_app, keys::Second, Reader::Dialog);
+
+    if (m_mode == kModeNear || m_mode == kModeFar) {
+        // Mode 4 may hold any year; its pickers show the month and day in a leap year.
+        const int pickerYear = m_mode == kModeNear ? year : kFarPickerYear;
+        m_targetDate = LocalTimeFromFields(pickerYear, month, day, hour, minute, second);
+        m_targetTime = m_targetDate;
+        m_year = year;
+    }
+
+    ApplyMode();
+    FillCityList();
+    if (m_useWorldTime != 0) {
+        RestoreCitySelection();
+    }
+
+    {
+        const ExchangeGuard guard(m_exchanging);
+        m_speedSlider->setRange(0, kSpeedSliderMax);
+        // A trackbar's defaults: arrow keys move by one, a click on the groove by a fifth.
+        m_speedSlider->setSingleStep(1);
+        m_speedSlider->setPageStep(kSpeedSliderMax / 5);
+        m_speedSlider->setValue(m_speedValue); // held within 0..6000
+        m_speedSlider->setTickInterval(kSpeedTickInterval);
+    }
+    UpdateSpeed();
+    OnWorldTime();
+}
+
+void ConfigDialog::FillCityList() {
+    const ExchangeGuard guard(m_exchanging);
+    // Each city goes in at its place in alphabetical order, compared without regard to case,
+    // so the list is sorted whatever the table's order and whatever the user's locale.
+    for (const WorldCity& city : WorldCityTable) {
+        const QString name = QString::fromLatin1(city.name);
+        int row = 0;
+        while (row < m_cityList->count() &&
+               QString::compare(m_cityList->item(row)->text(), name, Qt::CaseInsensitive) <= 0) {
+            ++row;
+        }
+        auto* item = new QListWidgetItem(name);
+        item->setData(kZoneRole, static_cast<int>(city.zone));
+        m_cityList->insertItem(row, item);
+    }
+}
+
+void ConfigDialog::RestoreCitySelection() {
+    // The dialog never stores more than ten entries; a larger count reads no further.
+    const int count = std::min(ReadInt(m_app, keys::WTcount, Reader::Dialog), kMaxWorldTimeEntries);
+    const ExchangeGuard guard(m_exchanging);
+    for (int i = 0; i < count; ++i) {
+        const QString text = ReadString(m_app, keys::WTtext, WorldTextKey(i));
+        if (text.isEmpty()) {
+            continue; // a missing entry names no city
+        }
+        // The first city from the top whose name begins with the stored text, ignoring case;
+        // no city's name begins with another's, so this is the city of that name.
+        for (int row = 0; row < m_cityList->count(); ++row) {
+            QListWidgetItem* item = m_cityList->item(row);
+            if (item->text().startsWith(text, Qt::CaseInsensitive)) {
+                item->setSelected(true);
+                break;
+            }
+        }
+    }
+}
+
+void ConfigDialog::ApplyMode() {
+    const ExchangeGuard guard(m_exchanging);
+    if (m_mode < 0 || m_mode >= kModeCount) {
+        // An unknown stored mode selects nothing and leaves the controls as they are.
+        m_modeCombo->setCurrentIndex(-1);
+        return;
+    }
+    m_modeCombo->setCurrentIndex(m_mode);
+    const bool target = m_mode == kModeNear || m_mode == kModeFar;
+    m_datePicker->setEnabled(target);
+    m_timePicker->setEnabled(target);
+    m_yearEdit->setEnabled(m_mode == kModeFar);
+    m_titleEdit->setEnabled(m_mode != 0);
+}
+
+void ConfigDialog::UpdateSpeed() {
+    m_speedValue = QuantiseSpeed(m_speedSlider->value());
+    {
+        const ExchangeGuard guard(m_exchanging);
+        m_speedSlider->setValue(m_speedValue);
+    }
+    m_speedText = SpeedText(m_speedValue);
+    UpdateData(false);
+}
+
+void ConfigDialog::OnModeChange() {
+    if (m_exchanging != 0) {
+        return;
+    }
+    if (!UpdateData(true)) {
+        // The Year box needs mending first: stay in the mode it belongs to.
+        ApplyMode();
+        return;
+    }
+    m_mode = m_modeCombo->currentIndex();
+    ApplyMode();
+    UpdateData(false);
+}
+
+void ConfigDialog::OnWorldTime() {
+    if (m_exchanging != 0) {
+        return;
+    }
+    if (!UpdateData(true)) {
+        // Keep showing what the values say until the Year box is mended.
+        const ExchangeGuard guard(m_exchanging);
+        LoadCheck(m_useWorldTimeBox, m_useWorldTime);
+        return;
+    }
+    const bool world = m_useWorldTime != 0;
+    m_cityList->setVisible(world);
+    for (QWidget* control : {static_cast<QWidget*>(m_modeCombo), static_cast<QWidget*>(m_titleEdit),
+                             static_cast<QWidget*>(m_yearEdit), static_cast<QWidget*>(m_timePicker),
+                             static_cast<QWidget*>(m_datePicker)}) {
+        control->setVisible(!world);
+    }
+}
+
+void ConfigDialog::OnSpeedReleased() {
+    if (m_exchanging != 0) {
+        return;
+    }
+    UpdateSpeed();
+}
+
+void ConfigDialog::OnOK() {
+    // A Year box without a whole number stores nothing; the user mends it or cancels.
+    if (!UpdateData(true)) {
+        return;
+    }
+    UpdateSpeed();
+    if (!WriteSettings()) {
+        return;
+    }
+    accept();
+}
+
+bool ConfigDialog::WriteSettings() {
+    // Stops at the first value that cannot be stored: the user hears of it once, and the
+    // dialog keeps everything entered for another try.
+    const auto stored = [this](bool ok) {
+        if (!ok) {
+            QString text = QStringLiteral("Your settings could not be saved.");
+            const QString reason = m_app.LastError();
+            if (!reason.isEmpty()) {
+                text += QLatin1Char('\n') + reason;
+            }
+            ShowMessage(text);
+        }
+        return ok;
+    };
+
+    if (!stored(WriteInt(m_app, keys::Option, m_mode)) ||
+        !stored(WriteInt(m_app, keys::Hour24, m_use24Hour)) ||
+        !stored(WriteInt(m_app, keys::ShowSec, m_useSeconds)) ||
+        !stored(WriteInt(m_app, keys::WorldTime, m_useWorldTime)) ||
+        !stored(WriteInt(m_app, keys::Speed, m_speedValue)) ||
+        !stored(WriteInt(m_app, keys::Rainbow, m_useRainbow))) {
+        return false;
+    }
+
+    if (m_useWorldTime != 0) {
+        // The first ten selected cities from the top of the list.
+        std::vector<const QListWidgetItem*> chosen;
+        for (int row = 0; row < m_cityList->count(); ++row) {
+            const QListWidgetItem* item = m_cityList->item(row);
+            if (item->isSelected() && static_cast<int>(chosen.size()) < kMaxWorldTimeEntries) {
+                chosen.push_back(item);
+            }
+        }
+        if (!stored(WriteInt(m_app, keys::WTcount, static_cast<int>(chosen.size())))) {
+            return false;
+        }
+        for (int i = 0; i < static_cast<int>(chosen.size()); ++i) {
+            const QListWidgetItem* item = chosen[static_cast<std::size_t>(i)];
+            if (!stored(WriteString(m_app, WorldTextKey(i), item->text())) ||
+                !stored(WriteInt(m_app, WorldZoneKey(i), item->data(kZoneRole).toInt()))) {
+                return false;
+            }
+        }
+    }
+
+    if (m_mode == kModeNear || m_mode == kModeFar) {
+        // Mode 3 takes its year from the date picker, mode 4 from the Year box.
+        const QDate date = m_targetDate.date();
+        const QTime time = m_targetTime.time();
+        const int year = m_mode == kModeNear ? date.year() : m_year;
+        if (!stored(WriteInt(m_app, keys::Year, year)) ||
+            !stored(WriteInt(m_app, keys::Month, date.month())) ||
+            !stored(WriteInt(m_app, keys::Day, date.day())) ||
+            !stored(WriteInt(m_app, keys::Hour, time.hour())) ||
+            !stored(WriteInt(m_app, keys::Minute, time.minute())) ||
+            !stored(WriteInt(m_app, keys::Second, time.second()))) {
+            return false;
+        }
+    }
+
+    return stored(WriteString(m_app, keys::Title, m_titleText));
+}
+
+} // namespace chronivo

@@ -1,0 +1,269 @@
+// Opening the configuration dialog: what it reads and shows from the store.
+#include "dialog_fixture.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimeEdit>
+
+namespace chronivo {
+namespace {
+
+TEST_F(DialogTest, NothingStoredShowsTheDefaultsAndThePresentMoment) {
+    Open();
+    // Mode "None": every target control off, the countdown controls shown, the list hidden.
+    EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), 0);
+    for (const char* name : {"m_datePicker", "m_timePicker", "m_yearEdit", "m_titleEdit"}) {
+        EXPECT_FALSE(Find<QWidget>(name)->isEnabled()) << name;
+    }
+    for (const char* name :
+         {"m_modeCombo", "m_titleEdit", "m_yearEdit", "m_timePicker", "m_datePicker"}) {
+        EXPECT_TRUE(Find<QWidget>(name)->isVisible()) << name;
+    }
+    EXPECT_FALSE(Find<QWidget>("m_cityList")->isVisible());
+    // The injected now in Paris: Sunday 17 May 2026, 12:20:30 summer time.
+    EXPECT_EQ(Find<QDateEdit>("m_datePicker")->date(), QDate(2026, 5, 17));
+    EXPECT_EQ(Find<QTimeEdit>("m_timePicker")->time(), QTime(12, 20, 30));
+    EXPECT_EQ(Find<QLineEdit>("m_yearEdit")->text(), QStringLiteral("2026"));
+    EXPECT_EQ(Find<QLineEdit>("m_titleEdit")->text(), QString());
+    for (const char* name : {"use24Hour", "useSeconds", "useWorldTime", "useRainbow"}) {
+        EXPECT_FALSE(Find<QCheckBox>(name)->isChecked()) << name;
+    }
+    EXPECT_EQ(Find<QSlider>("m_speedSlider")->value(), 1000);
+    EXPECT_EQ(Find<QLabel>("speedText")->text(), QStringLiteral("cycle in 10.00 minutes"));
+}
+
+TEST_F(DialogTest, ReadsTheSettingsInItsOrder) {
+    m_store.PutInt(QStringLiteral("WorldTime"), 1);
+    m_store.PutInt(QStringLiteral("WTcount"), 2);
+    m_store.PutString(QStringLiteral("WTtext0"), QStringLiteral("Paris"));
+    m_store.PutString(QStringLiteral("WTtext1"), QStringLiteral("Tokyo"));
+    Open();
+    QStringList expected;
+    for (const char* key :
+         {"Option", "24Hour", "ShowSec", "Title", "WorldTime", "Speed", "Rainbow", "Year", "Month",
+          "Day", "Hour", "Minute", "Second", "WTcount", "WTtext0", "WTtext1"}) {
+        expected << QStringLiteral("ScreenSaver/") + QString::fromLatin1(key);
+    }
+    EXPECT_EQ(m_store.Reads(), expected);
+    // Opening writes nothing.
+    EXPECT_TRUE(m_store.Writes().isEmpty());
+}
+
+TEST_F(DialogTest, ReadsNoEntriesWhileWorldTimeIsOff) {
+    m_store.PutInt(QStringLiteral("WTcount"), 2);
+    Open();
+    EXPECT_FALSE(m_store.Reads().contains(QStringLiteral("ScreenSaver/WTcount")));
+    EXPECT_FALSE(m_store.Reads().contains(QStringLiteral("ScreenSaver/WTtext0")));
+}
+
+TEST_F(DialogTest, ReadsAtMostTenEntriesWhateverTheCount) {
+    // A count the dialog never writes: only entries 0 to 9 can be stored, so no more are read.
+    m_store.PutInt(QStringLiteral("WorldTime"), 1);
+    m_store.PutInt(QStringLiteral("WTcount"), 2000000000);
+    Open();
+    EXPECT_TRUE(m_store.Reads().contains(QStringLiteral("ScreenSaver/WTtext9")));
+    EXPECT_FALSE(m_store.Reads().contains(QStringLiteral("ScreenSaver/WTtext10")));
+}
+
+TEST_F(DialogTest, ShowsTheStoredFlagsAndTitle) {
+    m_store.PutInt(QStringLiteral("Option"), 1);
+    m_store.PutInt(QStringLiteral("24Hour"), 1);
+    m_store.PutInt(QStringLiteral("ShowSec"), 1);
+    m_store.PutInt(QStringLiteral("Rainbow"), 1);
+    m_store.PutString(QStringLiteral("Title"), QStringLiteral("Launch"));
+    Open();
+    for (const char* name : {"use24Hour", "useSeconds", "useRainbow"}) {
+        EXPECT_TRUE(Find<QCheckBox>(name)->isChecked()) << name;
+    }
+    EXPECT_FALSE(Find<QCheckBox>("useWorldTime")->isChecked());
+    EXPECT_EQ(Find<QLineEdit>("m_titleEdit")->text(), QStringLiteral("Launch"));
+}
+
+TEST_F(DialogTest, FarTargetShowsItsMonthAndDayInTheYear2000) {
+    m_store.PutInt(QStringLiteral("Option"), 4);
+    m_store.PutInt(QStringLiteral("Year"), 2150);
+    m_store.PutInt(QStringLiteral("Month"), 2);
+    m_store.PutInt(QStringLiteral("Day"), 29);
+    m_store.PutInt(QStringLiteral("Hour"), 13);
+    m_store.PutInt(QStringLiteral("Minute"), 5);
+    m_store.PutInt(QStringLiteral("Second"), 0);
+    Open();
+    // 2150 is no leap year; 2000 is, so 29 February can be shown.
+    EXPECT_EQ(Find<QDateEdit>("m_datePicker")->date(), QDate(2000, 2, 29));
+    EXPECT_EQ(Find<QTimeEdit>("m_timePicker")->time(), QTime(13, 5, 0));
+    EXPECT_EQ(Find<QLineEdit>("m_yearEdit")->text(), QStringLiteral("2150"));
+}
+
+TEST_F(DialogTest, NearTargetShowsItsStoredDate) {
+    m_store.PutInt(QStringLiteral("Option"), 3);
+    m_store.PutInt(QStringLiteral("Year"), 2027);
+    m_store.PutInt(QStringLiteral("Month"), 12);
+    m_store.PutInt(QStringLiteral("Day"), 24);
+    m_store.PutInt(QStringLiteral("Hour"), 18);
+    Open();
+    EXPECT_EQ(Find<QDateEdit>("m_datePicker")->date(), QDate(2027, 12, 24));
+    EXPECT_EQ(Find<QTimeEdit>("m_timePicker")->time(), QTime(18, 0, 0));
+    EXPECT_EQ(Find<QLineEdit>("m_yearEdit")->text(), QStringLiteral("2027"));
+}
+
+TEST_F(DialogTest, OtherModesShowThePresentMomentWhateverTargetIsStored) {
+    m_store.PutInt(QStringLiteral("Option"), 5);
+    m_store.PutInt(QStringLiteral("Year"), 2030);
+    m_store.PutInt(QStringLiteral("Month"), 1);
+    m_store.PutInt(QStringLiteral("Day"), 2);
+    Open();
+    EXPECT_EQ(Find<QDateEdit>("m_datePicker")->date(), QDate(2026, 5, 17));
+    EXPECT_EQ(Find<QLineEdit>("m_yearEdit")->text(), QStringLiteral("2026"));
+}
+
+struct EnableCase {
+    int mode;
+    bool date, time, year, title;
+};
+
+// Which target controls each mode enables.
+const EnableCase kEnableTable[] = {
+    {0, false, false, false, false}, {1, false, false, false, true}, {2, false, false, false, true},
+    {3, true, true, false, true},    {4, true, true, true, true},    {5, false, false, false, true},
+};
+
+void ExpectEnabled(const ConfigDialog& dialog, const EnableCase& c) {
+    const auto enabled = [&](const char* name) {
+        return dialog.findChild<QWidget*>(QString::fromLatin1(name))->isEnabled();
+    };
+    EXPECT_EQ(enabled("m_datePicker"), c.date) << "mode " << c.mode;
+    EXPECT_EQ(enabled("m_timePicker"), c.time) << "mode " << c.mode;
+    EXPECT_EQ(enabled("m_yearEdit"), c.year) << "mode " << c.mode;
+    EXPECT_EQ(enabled("m_titleEdit"), c.title) << "mode " << c.mode;
+    // The combo and the check boxes are always on.
+    for (const char* name :
+         {"m_modeCombo", "use24Hour", "useSeconds", "useWorldTime", "useRainbow"}) {
+        EXPECT_TRUE(enabled(name)) << name << " in mode " << c.mode;
+    }
+}
+
+TEST_F(DialogTest, StoredModeEnablesItsTargetControls) {
+    for (const EnableCase& c : kEnableTable) {
+        m_store.PutInt(QStringLiteral("Option"), c.mode);
+        Open();
+        EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), c.mode);
+        ExpectEnabled(*m_dialog, c);
+    }
+}
+
+TEST_F(DialogTest, PickedModeEnablesItsTargetControls) {
+    Open();
+    // Every mode reached from every other one, by keyboard.
+    for (const EnableCase& from : kEnableTable) {
+        for (const EnableCase& to : kEnableTable) {
+            ChooseMode(from.mode);
+            ChooseMode(to.mode);
+            EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), to.mode);
+            ExpectEnabled(*m_dialog, to);
+        }
+    }
+}
+
+TEST_F(DialogTest, UnknownStoredModeSelectsNothingAndKeepsTheControlsAsCreated) {
+    m_store.PutInt(QStringLiteral("Option"), 7);
+    Open();
+    EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), -1);
+    // As created: pickers and title on, Year box off.
+    ExpectEnabled(*m_dialog, {7, true, true, false, true});
+}
+
+TEST_F(DialogTest, WorldTimeStoredOnShowsTheListWithTheStoredCitiesSelected) {
+    m_store.PutInt(QStringLiteral("Option"), 4);
+    m_store.PutInt(QStringLiteral("WorldTime"), 1);
+    m_store.PutInt(QStringLiteral("WTcount"), 3);
+    // Texts are matched from the start of a name, ignoring case.
+    m_store.PutString(QStringLiteral("WTtext0"), QStringLiteral("Tokyo"));
+    m_store.PutString(QStringLiteral("WTtext1"), QStringLiteral("new york"));
+    m_store.PutString(QStringLiteral("WTtext2"), QStringLiteral("St. John's"));
+    // An entry beyond the count is not restored.
+    m_store.PutString(QStringLiteral("WTtext3"), QStringLiteral("Paris"));
+    Open();
+    EXPECT_TRUE(Find<QCheckBox>("useWorldTime")->isChecked());
+    EXPECT_TRUE(Find<QWidget>("m_cityList")->isVisible());
+    EXPECT_EQ(SelectedCities(),
+              QStringList({QStringLiteral("New York"), QStringLiteral("St. John's"),
+                           QStringLiteral("Tokyo")}));
+    for (const char* name :
+         {"m_modeCombo", "m_titleEdit", "m_yearEdit", "m_timePicker", "m_datePicker"}) {
+        EXPECT_FALSE(Find<QWidget>(name)->isVisible()) << name;
+    }
+    // The frame and the label stay; the mode stays as stored.
+    EXPECT_TRUE(Find<QWidget>("countdownGroup")->isVisible());
+    EXPECT_TRUE(Find<QWidget>("titleLabel")->isVisible());
+    EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), 4);
+}
+
+TEST_F(DialogTest, StoredTextsThatNameNoCitySelectNothing) {
+    m_store.PutInt(QStringLiteral("WorldTime"), 1);
+    m_store.PutInt(QStringLiteral("WTcount"), 3);
+    m_store.PutString(QStringLiteral("WTtext0"), QStringLiteral("Atlantis"));
+    // WTtext1 missing: the empty text must not pick the first city.
+    m_store.PutString(QStringLiteral("WTtext2"), QStringLiteral("Lima"));
+    Open();
+    EXPECT_EQ(SelectedCities(), QStringList({QStringLiteral("Lima")}));
+}
+
+TEST_F(DialogTest, WorldTimeStoredOffShowsTheCountdownAndNoSelection) {
+    m_store.PutInt(QStringLiteral("WTcount"), 2);
+    m_store.PutString(QStringLiteral("WTtext0"), QStringLiteral("Paris"));
+    m_store.PutString(QStringLiteral("WTtext1"), QStringLiteral("Tokyo"));
+    Open();
+    EXPECT_FALSE(Find<QWidget>("m_cityList")->isVisible());
+    Click("useWorldTime");
+    // The list appears with nothing selected; the countdown controls go.
+    EXPECT_TRUE(Find<QWidget>("m_cityList")->isVisible());
+    EXPECT_TRUE(SelectedCities().isEmpty());
+    EXPECT_FALSE(Find<QWidget>("m_datePicker")->isVisible());
+}
+
+TEST_F(DialogTest, SwitchingWorldTimeKeepsTheSelectionAndTheCountdownValues) {
+    m_store.PutInt(QStringLiteral("Option"), 2);
+    m_store.PutString(QStringLiteral("Title"), QStringLiteral("Soon"));
+    Open();
+    Click("useWorldTime");
+    ClickCity(QStringLiteral("Oslo"));
+    for (int i = 0; i < 3; ++i) {
+        Click("useWorldTime");
+        Click("useWorldTime");
+    }
+    EXPECT_EQ(SelectedCities(), QStringList({QStringLiteral("Oslo")}));
+    Click("useWorldTime");
+    EXPECT_FALSE(Find<QWidget>("m_cityList")->isVisible());
+    EXPECT_TRUE(Find<QWidget>("m_titleEdit")->isVisible());
+    EXPECT_EQ(Find<QLineEdit>("m_titleEdit")->text(), QStringLiteral("Soon"));
+    EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), 2);
+}
+
+struct StoredSpeedCase {
+    int stored;
+    int slider;
+    const char* readOut;
+    const char* fact;
+};
+
+TEST_F(DialogTest, StoredSpeedIsHeldOnTheSliderAndQuantised) {
+    const StoredSpeedCase cases[] = {
+        {10000, 6000, "cycle in 60.00 minutes", "above the range: the right end"},
+        {0, 6, "cycle in 0.06 minutes", "zero: the slider's 0 becomes 6"},
+        {-40, 6, "cycle in 0.06 minutes", "below the range: the left end, then 6"},
+        {857, 857, "cycle in 8.57 minutes", "a stored quantised speed stays"},
+        {900, 1000, "cycle in 10.00 minutes", "a speed between steps goes up to the next"},
+        {6000, 6000, "cycle in 60.00 minutes", "the slowest speed"},
+    };
+    for (const StoredSpeedCase& c : cases) {
+        m_store.PutInt(QStringLiteral("Speed"), c.stored);
+        Open();
+        EXPECT_EQ(Find<QSlider>("m_speedSlider")->value(), c.slider) << c.fact;
+        EXPECT_EQ(Find<QLabel>("speedText")->text(), QString::fromLatin1(c.readOut)) << c.fact;
+    }
+}
+
+} // namespace
+} // namespace chronivo
