@@ -258,12 +258,10 @@ bool ConfigDialog::WriteSettings() {
     // dialog keeps everything entered for another try.
     const auto stored = [this](bool ok) {
         if (!ok) {
-            QString text = QStringLiteral("Your settings could not be saved.");
+            // The store says what went wrong in a sentence for the user, naming the place.
             const QString reason = m_app.LastError();
-            if (!reason.isEmpty()) {
-                text += QLatin1Char('\n') + reason;
-            }
-            ShowMessage(text);
+            ShowMessage(reason.isEmpty() ? QStringLiteral("Your settings could not be saved.")
+                                         : reason);
         }
         return ok;
     };

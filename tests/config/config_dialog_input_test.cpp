@@ -210,8 +210,8 @@ TEST_F(DialogTest, AFailedWriteIsReportedOnceAndNothingMoreIsWritten) {
         ClickOk();
         EXPECT_EQ(WrittenKeys(), order.mid(0, failing)) << "failing write " << failing;
         ASSERT_EQ(m_dialog->m_messages.size(), 1) << "failing write " << failing;
-        EXPECT_TRUE(m_dialog->m_messages.front().contains(QStringLiteral("could not be saved")));
-        EXPECT_TRUE(m_dialog->m_messages.front().contains(RecordingStore::kFailure));
+        // The store's own sentence, which names the place and the problem.
+        EXPECT_EQ(m_dialog->m_messages.front(), RecordingStore::kFailure);
         // The dialog stays open with everything as entered.
         EXPECT_TRUE(m_dialog->isVisible());
         EXPECT_NE(m_dialog->result(), QDialog::Accepted);
@@ -224,6 +224,15 @@ TEST_F(DialogTest, AFailedWriteIsReportedOnceAndNothingMoreIsWritten) {
         EXPECT_TRUE(Accepted()) << "failing write " << failing;
         EXPECT_EQ(StoredString(QStringLiteral("Title")), QStringLiteral("Party"));
     }
+}
+
+TEST_F(DialogTest, AFailedWriteWithoutAReasonIsStillReported) {
+    Open();
+    m_store.SetFailureText(QString());
+    m_store.FailFromWrite(1);
+    ClickOk();
+    EXPECT_EQ(m_dialog->m_messages, QStringList({"Your settings could not be saved."}));
+    EXPECT_TRUE(m_dialog->isVisible());
 }
 
 } // namespace

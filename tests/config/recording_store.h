@@ -52,9 +52,12 @@ public:
 
     // The write with this number (1 = the next one) and every later one fail; 0 never fails.
     void FailFromWrite(int number) { m_failFrom = number == 0 ? 0 : m_writes.size() + number; }
+    // What LastError says after a failed write.
+    void SetFailureText(const QString& text) { m_failureText = text; }
 
     static inline const QString kSectionName = QStringLiteral("ScreenSaver");
-    static inline const QString kFailure = QStringLiteral("The disk is full.");
+    static inline const QString kFailure =
+        QStringLiteral("The settings could not be saved to /config: the disk is full.");
 
 private:
     static QString Path(const QString& section, const QString& key) {
@@ -63,7 +66,7 @@ private:
     bool Write(const QString& section, const QString& key, const QVariant& value) {
         m_writes << Path(section, key);
         if (m_failFrom != 0 && m_writes.size() >= m_failFrom) {
-            m_lastError = kFailure;
+            m_lastError = m_failureText;
             return false;
         }
         m_values.insert(Path(section, key), value);
@@ -75,6 +78,7 @@ private:
     mutable QStringList m_reads;
     QStringList m_writes;
     qsizetype m_failFrom = 0;
+    QString m_failureText = kFailure;
     QString m_lastError;
 };
 

@@ -1,0 +1,101 @@
+// The dialog on the real settings file: what it stores there, and what it does when the file
+// cannot be written.
+#include "dialog_fixture.h"
+#include "settings/profile_store.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+namespace chronivo {
+namespace {
+
+// A dialog on a QSettingsStore in a temporary folder. The file store is made to fail by putting
+// its folder below a regular file, which stops even a process that runs as root.
+class FileStoreTest : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        ASSERT_TRUE(m_root.isValid());
+    }
+
+    MessageRecordingDialog& OpenOn(QSettingsStore& store) {
+        m_dialog = std::make_unique<MessageRecordingDialog>(nullptr, store, m_clock);
+        m_dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+        return *m_dialog;
+    }
+
+    // The INI file for an XDG_CONFIG_HOME inside the temporary folder.
+    QString IniPath(const QString& configHome) const {
+        return QSettingsStore::IniPathFor(m_root.filePath(configHome), m_root.filePath("home"));
+    }
+
+    QTemporaryDir m_root;
+};
+
+TEST_F(FileStoreTest, StoresEverySettingInTheFile) {
+    const QString path = IniPath(QStringLiteral("config"));
+    QSettingsStore store(path);
+    OpenOn(store);
+    ChooseMode(4);
+    Type("m_yearEdit", QStringLiteral("2150"));
+    TypeDate(QDate(2000, 2, 29));
+    TypeTime(QTime(13, 5, 0));
+    Type("m_titleEdit", QStringLiteral("Comet, \"return\""));
+    Click("use24Hour");
+    Click("useWorldTime");
+    ClickCity(QStringLiteral("Sydney"));
+    ClickOk();
+    EXPECT_TRUE(Accepted());
+    EXPECT_TRUE(m_dialog->m_messages.isEmpty());
+
+    // Another store on the same file, as the saver's process would open it.
+    const QSettingsStore saver(path);
+    EXPECT_EQ(ReadInt(saver, keys::Option, Reader::Saver), 4);
+    EXPECT_EQ(ReadInt(saver, keys::Hour24, Reader::Saver), 1);
+    EXPECT_EQ(ReadInt(saver, keys::WorldTime, Reader::Saver), 1);
+    EXPECT_EQ(ReadInt(saver, keys::Speed, Reader::Saver), 1000);
+    EXPECT_EQ(ReadInt(saver, keys::Year, Reader::Saver), 2150);
+    EXPECT_EQ(ReadInt(saver, keys::Month, Reader::Saver), 2);
+    EXPECT_EQ(ReadInt(saver, keys::Day, Reader::Saver), 29);
+    EXPECT_EQ(ReadInt(saver, keys::Hour, Reader::Saver), 13);
+    EXPECT_EQ(ReadInt(saver, keys::Minute, Reader::Saver), 5);
+    EXPECT_EQ(ReadInt(saver, keys::Second, Reader::Saver), 0);
+    EXPECT_EQ(ReadInt(saver, keys::WTcount, Reader::Saver), 1);
+    EXPECT_EQ(ReadString(saver, keys::WTtext, WorldTextKey(0)), QStringLiteral("Sydney"));
+    EXPECT_EQ(ReadInt(saver, keys::WTzone, WorldZoneKey(0), Reader::Saver), 72000);
+    EXPECT_EQ(ReadString(saver, keys::Title), QStringLiteral("Comet, \"return\""));
+}
+
+TEST_F(FileStoreTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
+    // The settings folder would have to be made inside a regular file.
+    QFile blocker(m_root.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QSettingsStore store(IniPath(QStringLiteral("blocker/config")));
+    OpenOn(store);
+    ChooseMode(1);
+    Type("m_titleEdit", QStringLiteral("Lift-off"));
+    ClickOk();
+
+    // One message, naming what went wrong in the store's own words.
+    ASSERT_EQ(m_dialog->m_messages.size(), 1);
+    EXPECT_FALSE(store.LastError().isEmpty());
+    EXPECT_EQ(m_dialog->m_messages.front(), store.LastError());
+    EXPECT_TRUE(m_dialog->m_messages.front().contains(QStringLiteral("blocker")));
+    // The dialog stays open with what the user entered.
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_NE(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(Find<QLineEdit>("m_titleEdit")->text(), QStringLiteral("Lift-off"));
+    EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), 1);
+    // Nothing was made in the way.
+    EXPECT_TRUE(QFileInfo(blocker.fileName()).isFile());
+    EXPECT_EQ(blocker.size(), 0);
+}
+
+} // namespace
+} // namespace chronivo
