@@ -36,4 +36,9 @@ struct SaverSettings {
 // world-time entries into display order.
 SaverSettings ReadSaverSettings(const ProfileStore& store);
 
+// Reads "WTcount" and the entries 0 .. count - 1 into m_worldCount, m_worldLabels and
+// m_worldZones, each inserted so the list stays in ZoneCodeBefore order (equal codes keep their
+// stored order). A count above 10 holds the first ten entries; a negative one holds none.
+void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings);
+
 } // namespace chronivo

@@ -1,14 +1,80 @@
 #pragma once
 
-#include <QWidget>
+#include "saver/saver_settings.h"
+#include "saver/saver_window_base.h"
+#include "time/time_sample.h"
+
+#include <QImage>
+#include <QTimer>
+
+#include <cstdint>
+
+class QPainter;
 
 namespace chronivo {
 
-// Placeholder; the saver window is built with the foundation work.
-class SaverWindow : public QWidget {
+class SaverHost;
+
+// The saver's window: holds the settings read when it was built and the state of the frames,
+// repaints itself every 100 ms from its first paint on, and draws each frame through DrawFrame.
+// A frame that fails makes the host replace the window with a fresh one; the replaced window
+// then deletes itself once its paint has ended.
+class SaverWindow : public SaverWindowBase {
     Q_OBJECT
 public:
-    using QWidget::QWidget;
+    // Reads every setting once, through the host's profile; creates no window yet.
+    explicit SaverWindow(SaverHost& host);
+    ~SaverWindow() override;
+
+    const SaverSettings& Settings() const { return m_settings; }
+    // The construction time until the first frame, then the time of the current frame.
+    const TimeSample& FrameTime() const { return m_time; }
+    // The background colour of the current frame, 0x00BBGGRR; the system's window colour at
+    // first.
+    std::uint32_t BackColor() const { return m_backColor; }
+    bool FirstPaintPending() const { return m_firstPaint != 0; }
+    // The repaint timer: started at the first paint, 100 ms period.
+    const QTimer& FrameTimer() const { return m_frameTimer; }
+
+    // Marks the window as replaced by a fresh one: it deletes itself when the paint in progress
+    // ends. Called by the host's ReplaceSaverWindow.
+    void MarkReplaced() { m_replaced = 1; }
+    bool IsReplaced() const { return m_replaced != 0; }
+
+    // Makes the next frame fail as a drawing error would, so that tests exercise the replacement
+    // of the window for real.
+    void FailNextFrameForTesting() { m_failNextFrame = true; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+    // Draws one frame over the whole window through m_paintDC, the painter of the paint in
+    // progress. `updateRect` is the paint's update rectangle, in window pixels.
+    virtual void DrawFrame(const QRect& updateRect);
+
+    SaverHost& m_host;
+    SaverSettings m_settings;
+    TimeSample m_time;             // time of the current frame; construction time at first
+    std::uint32_t m_backColor = 0; // 0x00BBGGRR
+    std::int32_t m_firstPaint = 1; // the first paint has not happened yet
+    std::int32_t m_replaced = 0;   // set by the host: delete this window after its paint
+    QPainter* m_paintDC = nullptr; // the painter of the paint in progress, only inside OnPaint
+    QImage m_frameBuffer;          // off-screen frame, device pixels, made at the first frame
+
+private:
+    void OnPaint(const QRect& updateRect);
+    void OnTimer();
+    // Fixes the countdown target, once, at the first paint.
+    void FixCountdownTarget();
+    // Asks the host for a fresh window; a failed replacement leaves this window running, and
+    // its next frame tries again.
+    void Replace();
+
+    QTimer m_frameTimer;
+    bool m_failNextFrame = false;
 };
+
+// A QColor as 0x00BBGGRR.
+std::uint32_t ToColorRef(const QColor& color);
 
 } // namespace chronivo

@@ -1,0 +1,202 @@
+#include "saver/saver_window_base.h"
+
+#include <QCloseEvent> // with QApplicationStateChangeEvent
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace chronivo {
+
+namespace {
+
+// How often a missing keyboard or pointer grab is asked for again, milliseconds. On X11 a grab
+// fails until the window is viewable, which is a few milliseconds after it is shown.
+constexpr int kGrabRetryMs = 25;
+
+} // namespace
+
+int SaverWindowBase::s_mouseSeen = 0;
+QPoint SaverWindowBase::s_mouseStart;
+
+bool MouseMovedTooFar(QPoint start, QPoint now) {
+    // 64-bit so that no pair of coordinates can overflow.
+    const std::int64_t dx = std::llabs(std::int64_t{now.x()} - start.x());
+    const std::int64_t dy = std::llabs(std::int64_t{now.y()} - start.y());
+    return dx + dy > 3;
+}
+
+QPoint NudgedPointerPosition(QPoint before, QPoint readBack) {
+    const QPoint asked = before + QPoint(1, 1);
+    if (readBack.x() != asked.x() && readBack.y() != asked.y()) {
+        // The pointer could move neither right nor down: go left instead.
+        return before + QPoint(-1, -1);
+    }
+    return before + QPoint(1, -1);
+}
+
+SaverWindowBase::SaverWindowBase() {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Every pointer movement must arrive, not only drags.
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::BlankCursor);
+
+    m_grabRetry.setInterval(kGrabRetryMs);
+    connect(&m_grabRetry, &QTimer::timeout, this, &SaverWindowBase::TryGrabInput);
+
+    // Qt tells only the application object that the application lost the focus; hand it to the
+    // window so the exit rules see it with the window's own deactivation.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                QApplicationStateChangeEvent forwarded(state);
+                QCoreApplication::sendEvent(this, &forwarded);
+            });
+}
+
+SaverWindowBase::~SaverWindowBase() = default;
+
+void SaverWindowBase::ResetMouseStateForTesting() {
+    s_mouseSeen = 0;
+    s_mouseStart = QPoint();
+}
+
+bool SaverWindowBase::CreateFullScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return false;
+    }
+    setWindowTitle(QString());
+    setGeometry(screen->geometry());
+    show();
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+    TryGrabInput();
+    if (!HasInputGrab()) {
+        m_grabRetry.start();
+    }
+    return windowHandle() != nullptr && isVisible();
+}
+
+void SaverWindowBase::TryGrabInput() {
+    QWindow* window = windowHandle();
+    if (m_retired || window == nullptr || !isVisible()) {
+        m_grabRetry.stop();
+        return;
+    }
+    if (!m_keyboardGrabbed) {
+        m_keyboardGrabbed = window->setKeyboardGrabEnabled(true);
+    }
+    if (!m_mouseGrabbed) {
+        m_mouseGrabbed = window->setMouseGrabEnabled(true);
+    }
+    if (HasInputGrab()) {
+        m_grabRetry.stop();
+    }
+}
+
+bool SaverWindowBase::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::WindowActivate: // being activated: nothing
+        break;
+    case QEvent::WindowDeactivate: // being deactivated: as for a mouse move
+        MouseDistanceTest();
+        break;
+    case QEvent::ApplicationStateChange: // the application loses the focus: as for a mouse move
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
+            Qt::ApplicationActive) {
+            MouseDistanceTest();
+        }
+        break;
+    case QEvent::MouseMove:
+        MouseDistanceTest();
+        break;
+    case QEvent::KeyPress: // any key, Shift, Alt and Alt+F4 included
+        RequestClose();
+        break;
+    case QEvent::KeyRelease: // releasing a key: nothing
+    case QEvent::Wheel:      // turning the wheel: nothing
+        break;
+    case QEvent::MouseButtonPress:
+        switch (static_cast<QMouseEvent*>(event)->button()) {
+        case Qt::LeftButton:
+        case Qt::RightButton:
+        case Qt::MiddleButton:
+            NudgePointer();
+            RequestClose();
+            break;
+        default: // further buttons: nothing
+            break;
+        }
+        break;
+    case QEvent::Close:
+        if (!m_closeRequested) {
+            // Not the saver's own request (the window manager's close): refused.
+            event->ignore();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+
+    const bool result = QWidget::event(event);
+    if (event->type() == QEvent::Close && event->isAccepted()) {
+        // The window goes (WA_DeleteOnClose) and with it the run: exit code 0.
+        QCoreApplication::exit(0);
+    }
+    return result;
+}
+
+void SaverWindowBase::MouseDistanceTest() {
+    const QPoint now = QCursor::pos();
+    if (s_mouseSeen == 0) {
+        // The first event only records where the pointer is, however far it jumped.
+        s_mouseStart = now;
+        s_mouseSeen = 1;
+        return;
+    }
+    if (MouseMovedTooFar(s_mouseStart, now)) {
+        RequestClose();
+    }
+}
+
+void SaverWindowBase::NudgePointer() {
+    const QPoint before = QCursor::pos();
+    QCursor::setPos(before + QPoint(1, 1));
+    const QPoint readBack = QCursor::pos();
+    QCursor::setPos(NudgedPointerPosition(before, readBack));
+}
+
+void SaverWindowBase::RequestClose() {
+    // Queued, never immediate: the close runs once the current event has been handled.
+    QMetaObject::invokeMethod(this, &SaverWindowBase::OnCloseRequest, Qt::QueuedConnection);
+}
+
+void SaverWindowBase::OnCloseRequest() {
+    // Several requests may be queued; only the first one closes. A retired window has been
+    // replaced and goes without ending the run.
+    if (m_retired || m_closeRequested) {
+        return;
+    }
+    m_closeRequested = true;
+    close();
+}
+
+void SaverWindowBase::Retire() {
+    if (m_retired) {
+        return;
+    }
+    m_retired = true;
+    m_grabRetry.stop();
+    deleteLater();
+}
+
+} // namespace chronivo
