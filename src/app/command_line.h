@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace chronivo {
+
+// What the text after the program name asks for.
+enum class StartMode {
+    Saver,               // "/s", "-s" or "s" in any letter case: the full-screen saver
+    ConfigWithParent,    // "/c", "-c" or "c": the settings dialog over the active window
+    ConfigWithoutParent, // anything else, the empty text included: the dialog on its own
+};
+
+// Classifies the whole text: each compare is over the complete text and ignores the case of
+// ASCII letters only; nothing is trimmed and no prefix counts, so "/s " and "/s extra" open the
+// dialog.
+StartMode ClassifyCommandLine(const QString& text);
+
+// The text after the program name, cut from a raw Windows command line: the program name runs
+// to its closing double quote when it starts with one (to the end when there is none), otherwise
+// to the first character whose code is 32 or less; then every character with a code from 1 to 32
+// is skipped. The rest is kept as it is, trailing blanks included.
+QString CommandTextFromRaw(const QString& rawCommandLine);
+
+// The text after the program name elsewhere: argv[1] .. argv[argc - 1] joined with single blanks
+// (empty when there are no arguments). Arguments are decoded as the system's 8-bit encoding.
+QString CommandTextFromArgs(int argc, const char* const* argv);
+
+} // namespace chronivo
