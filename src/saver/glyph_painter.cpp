@@ -54,7 +54,9 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
         p.end();
         mask.alpha.resize(static_cast<std::size_t>(mask.width) *
                           static_cast<std::size_t>(mask.height));
+        mask.rowStart.reserve(static_cast<std::size_t>(mask.height) + 1);
         for (std::int32_t y = 0; y < mask.height; ++y) {
+            mask.rowStart.push_back(mask.spans.size());
             const uchar* row = coverage.constScanLine(y);
             std::copy(row, row + mask.width,
                       mask.alpha.begin() + static_cast<std::ptrdiff_t>(y) * mask.width);
@@ -68,17 +70,14 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
                 while (end < mask.width && row[end] != 0 && (row[end] == 255) == solid) {
                     ++end;
                 }
-                mask.spans.push_back({y, x, end, solid});
+                mask.spans.push_back({x, end, solid});
                 x = end;
             }
         }
+        mask.rowStart.push_back(mask.spans.size());
     }
-    const std::size_t bytes = mask.alpha.size() + mask.spans.size() * sizeof(Mask::Span);
-    if (m_bytes + bytes > kMaxBytes) {
-        m_masks.clear();
-        m_bytes = 0;
-    }
-    m_bytes += bytes;
+    m_bytes += mask.alpha.size() + mask.spans.size() * sizeof(Mask::Span) +
+               mask.rowStart.size() * sizeof(std::size_t);
     return m_masks.emplace(std::move(key), std::move(mask)).first->second;
 }
 
@@ -103,50 +102,74 @@ void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& 
     const qreal x0 = rect.left + (centre ? (rect.Width() - width) / 2 : 0.0);
     const qreal y0 = rect.top + (rect.Height() - height) / 2;
 
-    const std::uint32_t red = color & 0xFFu;
-    const std::uint32_t green = (color >> 8) & 0xFFu;
-    const std::uint32_t blue = (color >> 16) & 0xFFu;
-    const QRgb solid = ToPixel(color);
-    const std::int32_t bufferWidth = dc.width();
-    const std::int32_t bufferHeight = dc.height();
-    uchar* const bits = dc.bits();
-    const qsizetype stride = dc.bytesPerLine();
-
+    // Every glyph's mask and where its corner lands, glyph origins on whole pixels. Masks are
+    // only dropped between lines, so the pointers stay valid while this line is drawn.
+    if (m_bytes > kMaxBytes) {
+        m_masks.clear();
+        m_bytes = 0;
+    }
+    struct Placed {
+        const Mask* mask;
+        std::int32_t x;
+        std::int32_t y;
+    };
+    std::vector<Placed> placed;
+    std::int32_t top = INT32_MAX;
+    std::int32_t bottom = INT32_MIN;
     for (const QGlyphRun& run : textLine.glyphRuns()) {
         const QRawFont rawFont = run.rawFont();
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
         for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
             const Mask& mask = MaskOf(rawFont, glyphs[i]);
-            if (mask.alpha.empty()) {
+            if (mask.spans.empty()) {
                 continue;
             }
-            // The glyph's origin on whole pixels, then the mask's corner from it.
-            const std::int32_t gx =
-                static_cast<std::int32_t>(std::lround(x0 + positions[i].x())) + mask.left;
-            const std::int32_t gy =
-                static_cast<std::int32_t>(std::lround(y0 + positions[i].y())) + mask.top;
-            for (const Mask::Span& span : mask.spans) {
-                const std::int32_t y = gy + span.row;
-                const std::int32_t from = std::max(gx + span.from, 0);
-                const std::int32_t to = std::min(gx + span.to, bufferWidth);
-                if (y < 0 || y >= bufferHeight || from >= to) {
+            const Placed p{
+                &mask, static_cast<std::int32_t>(std::lround(x0 + positions[i].x())) + mask.left,
+                static_cast<std::int32_t>(std::lround(y0 + positions[i].y())) + mask.top};
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y + mask.height);
+            placed.push_back(p);
+        }
+    }
+
+    // Row by row across the whole line, so each buffer row is visited once, left to right.
+    const std::uint32_t red = color & 0xFFu;
+    const std::uint32_t green = (color >> 8) & 0xFFu;
+    const std::uint32_t blue = (color >> 16) & 0xFFu;
+    const QRgb solid = ToPixel(color);
+    const std::int32_t bufferWidth = dc.width();
+    uchar* const bits = dc.bits();
+    const qsizetype stride = dc.bytesPerLine();
+    for (std::int32_t y = std::max(top, 0); y < std::min(bottom, dc.height()); ++y) {
+        QRgb* out = reinterpret_cast<QRgb*>(bits + y * stride);
+        for (const Placed& p : placed) {
+            const std::int32_t row = y - p.y;
+            if (row < 0 || row >= p.mask->height) {
+                continue;
+            }
+            const auto r = static_cast<std::size_t>(row);
+            const std::uint8_t* coverage =
+                p.mask->alpha.data() + static_cast<std::ptrdiff_t>(row) * p.mask->width;
+            for (std::size_t k = p.mask->rowStart[r]; k < p.mask->rowStart[r + 1]; ++k) {
+                const Mask::Span& span = p.mask->spans[k];
+                const std::int32_t from = std::max(p.x + span.from, 0);
+                const std::int32_t to = std::min(p.x + span.to, bufferWidth);
+                if (from >= to) {
                     continue;
                 }
-                QRgb* out = reinterpret_cast<QRgb*>(bits + y * stride);
                 if (span.solid) {
                     std::fill(out + from, out + to, solid);
                     continue;
                 }
-                const std::uint8_t* coverage =
-                    mask.alpha.data() + static_cast<std::ptrdiff_t>(span.row) * mask.width;
                 for (std::int32_t x = from; x < to; ++x) {
-                    const std::uint32_t a = coverage[x - gx];
-                    const QRgb p = out[x];
+                    const std::uint32_t a = coverage[x - p.x];
+                    const QRgb d = out[x];
                     out[x] = qRgb(
-                        static_cast<int>(Blend(static_cast<std::uint32_t>(qRed(p)), red, a)),
-                        static_cast<int>(Blend(static_cast<std::uint32_t>(qGreen(p)), green, a)),
-                        static_cast<int>(Blend(static_cast<std::uint32_t>(qBlue(p)), blue, a)));
+                        static_cast<int>(Blend(static_cast<std::uint32_t>(qRed(d)), red, a)),
+                        static_cast<int>(Blend(static_cast<std::uint32_t>(qGreen(d)), green, a)),
+                        static_cast<int>(Blend(static_cast<std::uint32_t>(qBlue(d)), blue, a)));
                 }
             }
         }

@@ -35,7 +35,8 @@ public:
     void DrawTextLine(QImage& dc, const QFont& font, const FrameRect& rect, const QString& text,
                       bool centre, std::uint32_t color);
 
-    // Bytes of glyph masks kept; the store is emptied when it would pass kMaxBytes.
+    // Bytes of glyph masks kept; the store is emptied before a line when it has passed
+    // kMaxBytes.
     std::size_t CachedBytes() const { return m_bytes; }
     std::size_t CachedGlyphs() const { return m_masks.size(); }
     static constexpr std::size_t kMaxBytes = 64u << 20;
@@ -48,14 +49,15 @@ private:
         std::int32_t height = 0;
         std::vector<std::uint8_t> alpha; // width * height coverage values, row by row
         // The covered pixels as spans, row by row: fully covered spans are filled, partly
-        // covered ones blended, uncovered pixels skipped.
+        // covered ones blended, uncovered pixels skipped. Row r's spans are
+        // spans[rowStart[r]] .. spans[rowStart[r + 1] - 1].
         struct Span {
-            std::int32_t row;
             std::int32_t from; // columns from .. to - 1
             std::int32_t to;
             bool solid; // every pixel fully covered
         };
         std::vector<Span> spans;
+        std::vector<std::size_t> rowStart;
     };
     // Family, style name, weight, style, pixel size in 1/64 pixel, glyph index.
     using Key = std::tuple<QString, QString, int, int, std::int64_t, quint32>;
