@@ -1,0 +1,135 @@
+// What the dialog stores, the saver reads back unchanged: the dialog writes the settings file,
+// a separate store on the same file (as the saver's process opens it) reads it.
+#include "dialog_fixture.h"
+#include "saver/saver_settings.h"
+#include "settings/profile_store.h"
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+namespace chronivo {
+namespace {
+
+class RoundTripTest : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        ASSERT_TRUE(m_root.isValid());
+        m_path = m_root.filePath(QStringLiteral("Velstrand/Utilities/Chronivo.conf"));
+        m_file = std::make_unique<QSettingsStore>(m_path);
+    }
+    void TearDown() override {
+        m_dialog.reset();
+        DialogTest::TearDown();
+    }
+
+    void OpenOnFile() {
+        m_dialog = std::make_unique<MessageRecordingDialog>(nullptr, *m_file, m_clock);
+        m_dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    }
+
+    // The saver's reading, from a store of its own on the same file.
+    SaverSettings SaverReads() const { return ReadSaverSettings(QSettingsStore(m_path)); }
+
+    QTemporaryDir m_root;
+    QString m_path;
+    std::unique_ptr<QSettingsStore> m_file;
+};
+
+TEST_F(RoundTripTest, FarTargetFlagsSpeedTitleAndCitiesInDisplayOrder) {
+    OpenOnFile();
+    ChooseMode(4);
+    Type("m_yearEdit", QStringLiteral("2150"));
+    TypeDate(QDate(2000, 2, 29));
+    TypeTime(QTime(13, 5, 0));
+    Type("m_titleEdit", QStringLiteral("Halley's return, 2150"));
+    Click("use24Hour");
+    Click("useSeconds");
+    Click("useRainbow");
+    // Seven arrow steps right of 1000: 1007, settled to the next stored speed by OK.
+    auto* slider = Find<QSlider>("m_speedSlider");
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(slider, Qt::Key_Right);
+    }
+    Click("useWorldTime");
+    for (const char* city : {"Tokyo", "Honolulu", "London", "Sydney", "New York"}) {
+        ClickCity(QString::fromLatin1(city));
+    }
+    ClickOk();
+    ASSERT_TRUE(Accepted());
+
+    const SaverSettings saver = SaverReads();
+    EXPECT_EQ(saver.m_countdownMode, 4);
+    EXPECT_EQ(saver.m_title, std::string("Halley's return, 2150"));
+    EXPECT_EQ(saver.m_targetYear, 2150);
+    EXPECT_EQ(saver.m_targetMonth, 2);
+    EXPECT_EQ(saver.m_targetDay, 29);
+    EXPECT_EQ(saver.m_targetHour, 13);
+    EXPECT_EQ(saver.m_targetMinute, 5);
+    EXPECT_EQ(saver.m_targetSecond, 0);
+    EXPECT_EQ(saver.m_speed, 1200);
+    EXPECT_EQ(saver.m_rainbow, 1);
+    EXPECT_EQ(saver.m_showSeconds, 1);
+    EXPECT_EQ(saver.m_24Hour, 1);
+    EXPECT_EQ(saver.m_worldTime, 1);
+    // Display order: west of UTC from the farthest west eastwards (Honolulu -10:00, New York
+    // -5:00), then the rest from the farthest east westwards (Sydney, Tokyo, London).
+    ASSERT_EQ(saver.m_worldCount, 5);
+    const std::vector<std::string> labels(saver.m_worldLabels.begin(),
+                                          saver.m_worldLabels.begin() + saver.m_worldCount);
+    EXPECT_EQ(labels,
+              (std::vector<std::string>{"Honolulu", "New York", "Sydney", "Tokyo", "London"}));
+    const std::vector<ZoneCode> zones(saver.m_worldZones.begin(),
+                                      saver.m_worldZones.begin() + saver.m_worldCount);
+    EXPECT_EQ(zones, (std::vector<ZoneCode>{-72000, -35999, 72000, 64800, 1}));
+}
+
+TEST_F(RoundTripTest, NearTargetBefore1970AndNoWorldTime) {
+    OpenOnFile();
+    ChooseMode(3);
+    TypeDate(QDate(1969, 7, 20));
+    TypeTime(QTime(22, 56, 15));
+    ClickOk();
+    ASSERT_TRUE(Accepted());
+
+    const SaverSettings saver = SaverReads();
+    EXPECT_EQ(saver.m_countdownMode, 3);
+    EXPECT_EQ(saver.m_title, std::string());
+    EXPECT_EQ(saver.m_targetYear, 1969);
+    EXPECT_EQ(saver.m_targetMonth, 7);
+    EXPECT_EQ(saver.m_targetDay, 20);
+    EXPECT_EQ(saver.m_targetHour, 22);
+    EXPECT_EQ(saver.m_targetMinute, 56);
+    EXPECT_EQ(saver.m_targetSecond, 15);
+    // The dialog's default speed is stored, so the saver no longer falls back on its own 600.
+    EXPECT_EQ(saver.m_speed, 1000);
+    EXPECT_EQ(saver.m_worldTime, 0);
+    EXPECT_EQ(saver.m_worldCount, 0);
+}
+
+TEST_F(RoundTripTest, ASecondRunShowsWhatTheFirstStored) {
+    OpenOnFile();
+    ChooseMode(5);
+    Type("m_titleEdit", QStringLiteral("Xmas"));
+    Click("useWorldTime");
+    ClickCity(QStringLiteral("St. John's"));
+    ClickOk();
+    ASSERT_TRUE(Accepted());
+
+    // The dialog opened again finds everything as it was left.
+    OpenOnFile();
+    EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), 5);
+    EXPECT_EQ(Find<QLineEdit>("m_titleEdit")->text(), QStringLiteral("Xmas"));
+    EXPECT_EQ(SelectedCities(), QStringList({QStringLiteral("St. John's")}));
+    const SaverSettings saver = SaverReads();
+    EXPECT_EQ(saver.m_countdownMode, 5);
+    ASSERT_EQ(saver.m_worldCount, 1);
+    EXPECT_EQ(saver.m_worldZones[0], -17999);
+}
+
+} // namespace
+} // namespace chronivo
