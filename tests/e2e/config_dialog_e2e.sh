@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The settings dialog of the chronivo binary on its own Xvfb: `chronivo /c` shows it, keys
+# typed into it change the settings, OK (Return) stores them in the settings file and the
+# program ends with exit code 0. Optionally saves a screenshot of the dialog as it opened.
+# Usage: config_dialog_e2e.sh PATH-TO-CHRONIVO [SCREENSHOT.png]
+set -euo pipefail
+# shellcheck source=e2e_lib.sh
+source "$(dirname "$0")/e2e_lib.sh"
+
+CHRONIVO=$1
+SHOT=${2-}
+
+start_x
+start_app /c
+
+dialog_window() {
+    xdotool search --onlyvisible --pid "$APP_PID" --name \
+        '^Velstrand ScreenSaver Configuration$' 2>/dev/null | head -n1 || true
+}
+dialog_shown() { [ -n "$(dialog_window)" ]; }
+wait_until "the settings dialog" dialog_shown
+dialog=$(dialog_window)
+dialog_focused() {
+    [ "$(focus_window)" = "$dialog" ] || xdotool windowfocus --sync "$dialog" 2>/dev/null
+    [ "$(focus_window)" = "$dialog" ]
+}
+wait_until "the dialog to take the focus" dialog_focused
+settle
+
+# The dialog is drawn: its picture has many colours, not one flat fill.
+picture="$E2E_TMP/dialog.png"
+import -window "$dialog" "$picture"
+colours=$(convert "$picture" -format '%k' info:)
+[ "$colours" -gt 8 ] || fail "the dialog shows only $colours colours"
+if [ -n "$SHOT" ]; then
+    cp "$picture" "$SHOT"
+fi
+
+# The focus starts on OK. With nothing stored the target controls are off, so Tab reaches the
+# mode list next: four steps down is "Target Date (Far)". Then "24 Hour time" on, past
+# "Show seconds", "World time" and the slider (ten steps right: 1010, stored as 1200), and
+# "Rainbow color" on. Return presses the default button, OK.
+xdotool key --delay 50 Tab Down Down Down Down Tab space Tab Tab Tab
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+    xdotool key --delay 20 Right
+done
+xdotool key --delay 50 Tab space Return
+expect_exit 0
+
+ini="$XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf"
+[ -f "$ini" ] || fail "no settings file at $ini"
+# Prints the value of a key of the [ScreenSaver] group.
+value() {
+    awk -F= -v key="$1" '
+        /^\[/ { group = $0 }
+        group == "[ScreenSaver]" && $1 == key { sub(/^[^=]*=/, ""); print; exit }' "$ini"
+}
+expect_value() {
+    local got
+    got=$(value "$1")
+    [ "$got" = "$2" ] || fail "$1 is '$got', expected '$2' in $(cat "$ini")"
+}
+expect_value Option 4
+expect_value 24Hour 1
+expect_value ShowSec 0
+expect_value WorldTime 0
+expect_value Speed 1200
+expect_value Rainbow 1
+# The target is the moment the dialog opened; mode 4 stores the Year box, the present year.
+for key in Year Month Day Hour Minute Second; do
+    [[ "$(value "$key")" =~ ^[0-9]+$ ]] || fail "$key is '$(value "$key")'"
+done
+[ "$(value Month)" -ge 1 ] && [ "$(value Month)" -le 12 ] || fail "Month $(value Month)"
+grep -q '^Title=' "$ini" || fail "no Title in $(cat "$ini")"
+[ -z "$(value WTcount)" ] || fail "world-time entries were stored with world time off"
+echo "ok: settings dialog"
