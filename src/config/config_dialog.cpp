@@ -1,6 +1,7 @@
 #include "config/config_dialog.h"
 
 #include "config/config_values.h"
+#include "config/dialog_units.h"
 #include "config/speed_slider.h"
 
 #include <QAbstractItemView>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "config/dialog_units.h"
 #include "time/time_sample.h"
 
 #include <QDateTime>
