@@ -1,0 +1,57 @@
+# What `cmake --install` puts where, beyond the chronivo program itself (src/app installs it):
+# chronivo-render, the XScreenSaver hack files, the desktop entries, the icon and the manual
+# pages. Included from the top-level CMakeLists.txt after every program target is defined.
+include(GNUInstallDirs)
+
+set(CHRONIVO_RES_DIR ${PROJECT_SOURCE_DIR}/src/res)
+set(CHRONIVO_RES_BINARY_DIR ${PROJECT_BINARY_DIR}/res)
+
+# chronivo-render arrives with the frame composition; until then there is nothing to install.
+if(TARGET chronivo-render)
+    install(TARGETS chronivo-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+# XScreenSaver: the settings window reads the description from config/, and the daemon looks for
+# hacks in libexec/xscreensaver/ before PATH. The hack there is a relative link to the one
+# program, so both names always run the same binary.
+install(FILES ${CHRONIVO_RES_DIR}/chronivo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+file(RELATIVE_PATH CHRONIVO_HACK_LINK ${CMAKE_INSTALL_FULL_LIBEXECDIR}/xscreensaver
+     ${CMAKE_INSTALL_FULL_BINDIR}/chronivo)
+install(CODE "
+    set(hack_dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver\")
+    message(STATUS \"Installing: \${hack_dir}/chronivo -> ${CHRONIVO_HACK_LINK}\")
+    file(MAKE_DIRECTORY \"\${hack_dir}\")
+    file(CREATE_LINK \"${CHRONIVO_HACK_LINK}\" \"\${hack_dir}/chronivo\" SYMBOLIC)
+")
+
+# MATE's saver list reads applications/screensavers/; the plain entry opens the settings dialog.
+install(FILES ${CHRONIVO_RES_DIR}/chronivo-saver.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers
+        RENAME chronivo.desktop)
+install(FILES ${CHRONIVO_RES_DIR}/chronivo.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CHRONIVO_RES_DIR}/chronivo.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# Manual pages: the version filled in, then compressed without a time stamp (as Debian packages
+# want them) when gzip is there; man reads both forms.
+find_program(CHRONIVO_GZIP gzip)
+foreach(page IN ITEMS chronivo chronivo-render)
+    set(page_file ${CHRONIVO_RES_BINARY_DIR}/${page}.1)
+    configure_file(${CHRONIVO_RES_DIR}/${page}.1.in ${page_file} @ONLY)
+    if(CHRONIVO_GZIP)
+        execute_process(COMMAND ${CHRONIVO_GZIP} -9 -n -c ${page_file}
+                        OUTPUT_FILE ${page_file}.gz
+                        RESULT_VARIABLE gzip_result)
+        if(gzip_result EQUAL 0)
+            set(page_file ${page_file}.gz)
+        endif()
+    endif()
+    # A page is installed with its program only.
+    if(page STREQUAL "chronivo" OR TARGET ${page})
+        install(FILES ${page_file} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    endif()
+endforeach()
+
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)
