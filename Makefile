@@ -1,11 +1,11 @@
-# Quick start: `make run` starts the saver, `make test` runs the whole test suite.
-# Both install the missing Debian packages first and build into $(BUILD).
+# Quick start: `make run` starts the saver, `make test` runs the whole test suite, `make deb`
+# makes the Debian package. All install the missing Debian packages first and build into $(BUILD).
 
 BUILD ?= build
 CMAKE_ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run config test clean
+.PHONY: all deps configure build run config test deb clean
 
 all: build
 
@@ -28,6 +28,12 @@ config: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package $(BUILD)/chronivo_<version>_<architecture>.deb, made by CPack from the
+# install rules (RelWithDebInfo unless CMAKE_ARGS says otherwise; the package is stripped).
+deb: build
+	rm -f $(BUILD)/chronivo_*.deb
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

@@ -11,6 +11,7 @@ packages=(
     xvfb xdotool x11-utils x11-apps imagemagick
     clang-format
     locales
+    dpkg-dev desktop-file-utils groff-base
 )
 
 missing=()
