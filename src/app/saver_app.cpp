@@ -7,6 +7,7 @@
 #include "time/time_sample.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include <utility>
 
@@ -48,6 +49,10 @@ SaverWindow* SaverApp::CreateSaverWindow() {
     } catch (...) {
         return nullptr;
     }
+    // Only the main window can close (a replaced one is deleted without closing), and its
+    // closing ends the run with exit code 0.
+    QObject::connect(window, &SaverWindowBase::Closed, QCoreApplication::instance(),
+                     [] { QCoreApplication::exit(0); });
     if (!window->CreateFullScreen()) {
         delete window;
         return nullptr;

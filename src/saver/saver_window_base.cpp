@@ -149,8 +149,8 @@ bool SaverWindowBase::event(QEvent* event) {
 
     const bool result = QWidget::event(event);
     if (event->type() == QEvent::Close && event->isAccepted()) {
-        // The window goes (WA_DeleteOnClose) and with it the run: exit code 0.
-        QCoreApplication::exit(0);
+        // The window goes (WA_DeleteOnClose), and with it the run.
+        Q_EMIT Closed();
     }
     return result;
 }

@@ -8,7 +8,8 @@ namespace chronivo {
 
 // A full-screen saver window that draws nothing itself: it covers the primary screen above every
 // other window, hides the pointer, takes all keyboard and pointer input, and turns the user's
-// input into a request to close. Closing it ends the run with exit code 0.
+// input into a request to close. It closes only at its own request, and then emits Closed(),
+// on which the application ends the run with exit code 0.
 //
 // Objects live on the heap and delete themselves: once closed (Qt::WA_DeleteOnClose), or through
 // Retire() when a fresh window has taken their place.
@@ -32,6 +33,10 @@ public:
     static bool MouseSeen() { return s_mouseSeen != 0; }
     static QPoint MouseStart() { return s_mouseStart; }
     static void ResetMouseStateForTesting();
+
+Q_SIGNALS:
+    // The window has closed at its own request and is about to be deleted.
+    void Closed();
 
 protected:
     // The exit rules: every event for the window passes here first.
