@@ -1,0 +1,283 @@
+#include "saver/saver_settings.h"
+
+#include "settings/settings_keys.h"
+#include "support/case_name.h"
+#include "support/memory_profile_store.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace chronivo {
+namespace {
+
+using test::CaseName;
+using test::PrintTo;
+
+struct City {
+    const char* name;
+    ZoneCode zone;
+};
+
+// Stores the cities as the dialog does: "WTcount", then "WTtext%d" and "WTzone%d" per entry.
+void StoreCities(MemoryProfileStore& store, const std::vector<City>& cities, int count) {
+    ASSERT_TRUE(WriteInt(store, keys::WTcount, count));
+    for (int i = 0; i < static_cast<int>(cities.size()); ++i) {
+        ASSERT_TRUE(WriteString(store, WorldTextKey(i), QString::fromUtf8(cities[i].name)));
+        ASSERT_TRUE(WriteInt(store, WorldZoneKey(i), cities[i].zone));
+    }
+}
+
+std::vector<std::string> Labels(const SaverSettings& s) {
+    return {s.m_worldLabels.begin(), s.m_worldLabels.begin() + s.m_worldCount};
+}
+
+std::vector<ZoneCode> Zones(const SaverSettings& s) {
+    return {s.m_worldZones.begin(), s.m_worldZones.begin() + s.m_worldCount};
+}
+
+QString Path(const char* key) {
+    return QStringLiteral("ScreenSaver/") + QString::fromLatin1(key);
+}
+
+TEST(ReadSaverSettings, NothingStoredGivesTheSaversDefaults) {
+    // A fresh account: everything 0 or empty, except the speed, which is 600 for the saver.
+    MemoryProfileStore store;
+    const SaverSettings s = ReadSaverSettings(store);
+    EXPECT_EQ(s.m_countdownMode, 0);
+    EXPECT_EQ(s.m_title, "");
+    EXPECT_EQ(s.m_targetYear, 0);
+    EXPECT_EQ(s.m_targetMonth, 0);
+    EXPECT_EQ(s.m_targetDay, 0);
+    EXPECT_EQ(s.m_targetHour, 0);
+    EXPECT_EQ(s.m_targetMinute, 0);
+    EXPECT_EQ(s.m_targetSecond, 0);
+    EXPECT_EQ(s.m_speed, 600);
+    EXPECT_EQ(s.m_rainbow, 0);
+    EXPECT_EQ(s.m_showSeconds, 0);
+    EXPECT_EQ(s.m_24Hour, 0);
+    EXPECT_EQ(s.m_worldCount, 0);
+    EXPECT_EQ(s.m_worldTime, 0);
+}
+
+TEST(ReadSaverSettings, StoredValuesAreReadIntoTheirFields) {
+    // Every key lands in its own field, unchanged; the title keeps its non-ASCII letters.
+    MemoryProfileStore store;
+    ASSERT_TRUE(WriteInt(store, keys::Option, 4));
+    ASSERT_TRUE(WriteString(store, keys::Title, QStringLiteral("Été, \"Ünd\" = 日本 ")));
+    ASSERT_TRUE(WriteInt(store, keys::Year, 2150));
+    ASSERT_TRUE(WriteInt(store, keys::Month, 2));
+    ASSERT_TRUE(WriteInt(store, keys::Day, 29));
+    ASSERT_TRUE(WriteInt(store, keys::Hour, 23));
+    ASSERT_TRUE(WriteInt(store, keys::Minute, 59));
+    ASSERT_TRUE(WriteInt(store, keys::Second, 58));
+    ASSERT_TRUE(WriteInt(store, keys::Speed, 857));
+    ASSERT_TRUE(WriteInt(store, keys::Rainbow, 1));
+    ASSERT_TRUE(WriteInt(store, keys::ShowSec, 1));
+    ASSERT_TRUE(WriteInt(store, keys::Hour24, 1));
+    ASSERT_TRUE(WriteInt(store, keys::WorldTime, 1));
+    StoreCities(store, {{"Paris", 7201}}, 1);
+
+    const SaverSettings s = ReadSaverSettings(store);
+    EXPECT_EQ(s.m_countdownMode, 4);
+    EXPECT_EQ(s.m_title, "Été, \"Ünd\" = 日本 ");
+    EXPECT_EQ(s.m_targetYear, 2150);
+    EXPECT_EQ(s.m_targetMonth, 2);
+    EXPECT_EQ(s.m_targetDay, 29);
+    EXPECT_EQ(s.m_targetHour, 23);
+    EXPECT_EQ(s.m_targetMinute, 59);
+    EXPECT_EQ(s.m_targetSecond, 58);
+    EXPECT_EQ(s.m_speed, 857);
+    EXPECT_EQ(s.m_rainbow, 1);
+    EXPECT_EQ(s.m_showSeconds, 1);
+    EXPECT_EQ(s.m_24Hour, 1);
+    EXPECT_EQ(s.m_worldTime, 1);
+    EXPECT_EQ(Labels(s), std::vector<std::string>{"Paris"});
+    EXPECT_EQ(Zones(s), std::vector<ZoneCode>{7201});
+}
+
+TEST(ReadSaverSettings, ValuesAreNotValidated) {
+    // The saver takes what is stored, out-of-range values included (a speed of 0, month 13).
+    MemoryProfileStore store;
+    ASSERT_TRUE(WriteInt(store, keys::Speed, 0));
+    ASSERT_TRUE(WriteInt(store, keys::Month, 13));
+    ASSERT_TRUE(WriteInt(store, keys::Option, -7));
+    const SaverSettings s = ReadSaverSettings(store);
+    EXPECT_EQ(s.m_speed, 0);
+    EXPECT_EQ(s.m_targetMonth, 13);
+    EXPECT_EQ(s.m_countdownMode, -7);
+}
+
+TEST(ReadSaverSettings, ReadsInTheSaversOrderWithWorldTimeLast) {
+    // The saver's reading order: the target, speed and flags, the cities pair by pair, and
+    // "WorldTime" last; the cities are read although world time is off.
+    MemoryProfileStore store;
+    StoreCities(store, {{"Oslo", 7201}, {"Lima", -36000}}, 2);
+    store.ClearReadLog();
+    ReadSaverSettings(store);
+    const QStringList expected = {
+        Path("Option"),  Path("Title"),   Path("Year"),     Path("Month"),   Path("Day"),
+        Path("Hour"),    Path("Minute"),  Path("Second"),   Path("Speed"),   Path("Rainbow"),
+        Path("ShowSec"), Path("24Hour"),  Path("WTcount"),  Path("WTtext0"), Path("WTzone0"),
+        Path("WTtext1"), Path("WTzone1"), Path("WorldTime")};
+    EXPECT_EQ(store.ReadLog(), expected);
+}
+
+struct OrderCase {
+    const char* fact;
+    std::vector<City> saved;
+    std::vector<std::string> shown;
+};
+
+class LoadWorldTimeOrder : public ::testing::TestWithParam<OrderCase> {};
+
+TEST_P(LoadWorldTimeOrder, EntriesAreKeptInDisplayOrder) {
+    const OrderCase& c = GetParam();
+    MemoryProfileStore store;
+    StoreCities(store, c.saved, static_cast<int>(c.saved.size()));
+    SaverSettings s;
+    LoadWorldTimeEntries(store, s);
+    EXPECT_EQ(Labels(s), c.shown) << c.fact;
+    // Each label keeps its own code.
+    for (int i = 0; i < s.m_worldCount; ++i) {
+        for (const City& city : c.saved) {
+            if (s.m_worldLabels[i] == city.name) {
+                EXPECT_EQ(s.m_worldZones[i], city.zone) << city.name;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoadWorldTimeOrder,
+    ::testing::Values(
+        // West of UTC first, farthest west first; then the rest from the farthest east.
+        OrderCase{"London, Tokyo, New York, Paris, Honolulu",
+                  {{"London", 1},
+                   {"Tokyo", 64800},
+                   {"New York", -35999},
+                   {"Paris", 7201},
+                   {"Honolulu", -72000}},
+                  {"Honolulu", "New York", "Tokyo", "Paris", "London"}},
+        // Phoenix (-50400) is west of the other two; Aklavik and Denver share -50399 and keep
+        // their saved order.
+        OrderCase{"Aklavik, Denver, Phoenix",
+                  {{"Aklavik", -50399}, {"Denver", -50399}, {"Phoenix", -50400}},
+                  {"Phoenix", "Aklavik", "Denver"}},
+        // Equal codes keep the saved (alphabetical) order wherever they are inserted.
+        OrderCase{"three cities of one zone",
+                  {{"Amsterdam", 7201}, {"Berlin", 7201}, {"Zurich", 7201}},
+                  {"Amsterdam", "Berlin", "Zurich"}},
+        // Zero counts as east: it comes after every positive code, never before a negative.
+        OrderCase{"UTC cities around the others",
+                  {{"Reykjavik", 0}, {"Dublin", 1}, {"Lima", -36000}, {"Kabul", 32400}},
+                  {"Lima", "Kabul", "Dublin", "Reykjavik"}},
+        // Daylight and standard codes of one offset: -43200 before -43199, 7201 before 7200.
+        OrderCase{"odd and even codes of one offset",
+                  {{"Algiers", 7200}, {"Paris", 7201}, {"Chicago", -43199}, {"Managua", -43200}},
+                  {"Managua", "Chicago", "Paris", "Algiers"}},
+        OrderCase{"one city", {{"St. John's", -17999}}, {"St. John's"}}),
+    CaseName<OrderCase>);
+
+std::vector<City> TwelveCities() {
+    return {{"C0", 0},     {"C1", 7200},  {"C2", 14400}, {"C3", 21600},
+            {"C4", 28800}, {"C5", 36000}, {"C6", 43200}, {"C7", 50400},
+            {"C8", 57600}, {"C9", 64800}, {"C10", 1},    {"C11", 72000}};
+}
+
+TEST(LoadWorldTimeEntries, TenStoredEntriesAreAllHeld) {
+    // "WTcount" 10: all ten entries, in display order (farthest east first here).
+    MemoryProfileStore store;
+    const std::vector<City> cities = TwelveCities();
+    StoreCities(store, cities, 10);
+    SaverSettings s;
+    LoadWorldTimeEntries(store, s);
+    EXPECT_EQ(s.m_worldCount, 10);
+    EXPECT_EQ(Labels(s), (std::vector<std::string>{"C9", "C8", "C7", "C6", "C5", "C4", "C3", "C2",
+                                                   "C1", "C0"}));
+    EXPECT_FALSE(store.ReadLog().contains(Path("WTtext10")));
+}
+
+TEST(LoadWorldTimeEntries, ACountAboveTenHoldsTheFirstTenAndReadsNoFurtherKeys) {
+    // "WTcount" 11 (never written by the dialog): entries 0 to 9 are held; the keys of entries
+    // 10 and 11 are never read, so C10 and C11 are not among the cities.
+    MemoryProfileStore store;
+    StoreCities(store, TwelveCities(), 11);
+    store.ClearReadLog();
+    SaverSettings s;
+    LoadWorldTimeEntries(store, s);
+    EXPECT_EQ(s.m_worldCount, 10);
+    for (const std::string& label : Labels(s)) {
+        EXPECT_NE(label, "C10");
+        EXPECT_NE(label, "C11");
+    }
+    EXPECT_FALSE(store.ReadLog().contains(Path("WTtext10")));
+    EXPECT_FALSE(store.ReadLog().contains(Path("WTzone10")));
+    EXPECT_TRUE(store.ReadLog().contains(Path("WTzone9")));
+}
+
+TEST(LoadWorldTimeEntries, AHugeCountIsCutToTen) {
+    // The largest 32-bit count still holds ten entries and stops reading after the tenth.
+    MemoryProfileStore store;
+    StoreCities(store, TwelveCities(), 2147483647);
+    store.ClearReadLog();
+    SaverSettings s;
+    LoadWorldTimeEntries(store, s);
+    EXPECT_EQ(s.m_worldCount, 10);
+    EXPECT_EQ(store.ReadLog().size(), 1 + 2 * 10);
+}
+
+class LoadWorldTimeEmpty : public ::testing::TestWithParam<int> {};
+
+TEST_P(LoadWorldTimeEmpty, NoEntryKeyIsRead) {
+    // "WTcount" 0 or negative: no entries, although entries are stored, and no entry key read.
+    MemoryProfileStore store;
+    StoreCities(store, {{"Oslo", 7201}, {"Lima", -36000}}, GetParam());
+    store.ClearReadLog();
+    SaverSettings s;
+    s.m_worldCount = 3; // whatever was there before is dropped
+    LoadWorldTimeEntries(store, s);
+    EXPECT_EQ(s.m_worldCount, 0);
+    EXPECT_EQ(store.ReadLog(), QStringList{Path("WTcount")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, LoadWorldTimeEmpty, ::testing::Values(0, -1, -2147483647 - 1));
+
+TEST(LoadWorldTimeEntries, AMissingCountHoldsNone) {
+    // No "WTcount" stored: no entries, even with entry keys present.
+    MemoryProfileStore store;
+    ASSERT_TRUE(WriteString(store, WorldTextKey(0), QStringLiteral("Oslo")));
+    SaverSettings s;
+    LoadWorldTimeEntries(store, s);
+    EXPECT_EQ(s.m_worldCount, 0);
+}
+
+TEST(LoadWorldTimeEntries, MissingEntryKeysGiveAnEmptyLabelAtUtc) {
+    // "WTcount" 2 with only entry 1 stored: entry 0 reads as the empty text with code 0, which
+    // goes after Tokyo (east comes first, from the farthest east).
+    MemoryProfileStore store;
+    ASSERT_TRUE(WriteInt(store, keys::WTcount, 2));
+    ASSERT_TRUE(WriteString(store, WorldTextKey(1), QStringLiteral("Tokyo")));
+    ASSERT_TRUE(WriteInt(store, WorldZoneKey(1), 64800));
+    SaverSettings s;
+    LoadWorldTimeEntries(store, s);
+    EXPECT_EQ(Labels(s), (std::vector<std::string>{"Tokyo", ""}));
+    EXPECT_EQ(Zones(s), (std::vector<ZoneCode>{64800, 0}));
+}
+
+TEST(LoadWorldTimeEntries, EntriesAtOrAboveTheCountAreIgnored) {
+    // An earlier save left three cities; the count now says one: only the first is held and
+    // the slots after it are empty.
+    MemoryProfileStore store;
+    StoreCities(store, {{"Oslo", 7201}, {"Lima", -36000}, {"Perth", 57600}}, 1);
+    SaverSettings s;
+    LoadWorldTimeEntries(store, s);
+    EXPECT_EQ(Labels(s), std::vector<std::string>{"Oslo"});
+    EXPECT_EQ(s.m_worldLabels[1], "");
+    EXPECT_EQ(s.m_worldZones[1], 0);
+}
+
+} // namespace
+} // namespace chronivo
