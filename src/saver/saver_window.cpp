@@ -3,11 +3,13 @@
 #include "saver/saver_host.h"
 
 #include <QColor>
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScreen>
 
-#include <new>
+#include <cmath>
 #include <stdexcept>
 
 namespace chronivo {
@@ -16,6 +18,19 @@ namespace {
 
 // Period of the repaint timer, milliseconds: about ten frames a second.
 constexpr int kFramePeriodMs = 100;
+
+// Logical dots per inch (vertical) of the screen a window is on; 96 when there is none.
+std::int32_t LogicalDpiOf(const QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen == nullptr) {
+        return kDefaultDpi;
+    }
+    const double dpi = screen->logicalDotsPerInchY();
+    return dpi >= 1.0 ? static_cast<std::int32_t>(std::lround(dpi)) : kDefaultDpi;
+}
 
 } // namespace
 
@@ -89,9 +104,17 @@ void SaverWindow::OnTimer() {
 }
 
 void SaverWindow::FixCountdownTarget() {
-    // CALL POINT: the countdown target is fixed here, once, at the first paint. In modes 1, 2
-    // and 5 it sets the target from the frame's time and replaces m_settings.m_title; the other
-    // modes keep the stored target and title. Hooked up with the countdown computation.
+    // The window is on its screen now, so its dpi and device pixel ratio are known; the frames
+    // are composed in device pixels for them. Modes 1, 2 and 5 take their target (and title)
+    // from the year of this moment; the others keep the stored target.
+    if (!m_composer) {
+        FrameOptions options;
+        options.dpi = LogicalDpiOf(*this);
+        options.devicePixelRatio = devicePixelRatioF();
+        options.backColor = m_backColor;
+        m_composer = std::make_unique<FrameComposer>(m_settings, options);
+    }
+    m_composer->FixCountdownTarget(m_host.TimeSource().Now());
 }
 
 void SaverWindow::Replace() {
@@ -103,20 +126,25 @@ void SaverWindow::Replace() {
 }
 
 void SaverWindow::DrawFrame(const QRect& /*updateRect*/) {
-    // One colour over the whole window, composed off screen and copied in one drawImage.
-    if (m_frameBuffer.isNull()) {
-        const qreal ratio = devicePixelRatioF();
-        m_frameBuffer = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
-        if (m_frameBuffer.isNull()) {
-            throw std::bad_alloc();
-        }
-        m_frameBuffer.setDevicePixelRatio(ratio);
+    // The whole frame, whatever the update rectangle: composed off-screen from one time sample,
+    // then copied to the window in one drawImage. A frame that cannot be composed throws, and
+    // OnPaint replaces the window.
+    if (!m_composer) {
+        FixCountdownTarget();
     }
-    const auto colour = m_backColor;
-    m_frameBuffer.fill(QColor(static_cast<int>(colour & 0xFFu),
-                              static_cast<int>((colour >> 8) & 0xFFu),
-                              static_cast<int>((colour >> 16) & 0xFFu)));
-    m_paintDC->drawImage(QPoint(0, 0), m_frameBuffer);
+    m_time = m_host.TimeSource().Now();
+    const FrameRecord& frame = m_composer->DrawFrame(m_time, size());
+    m_backColor = frame.background;
+    if (m_paintDC == nullptr) {
+        Replace();
+        return;
+    }
+    try {
+        // The buffer is in device pixels, so this is a 1:1 copy onto the window's whole area.
+        m_paintDC->drawImage(QRectF(rect()), m_composer->FrameImage());
+    } catch (...) {
+        Replace();
+    }
 }
 
 } // namespace chronivo

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "saver/frame_composer.h"
 #include "saver/saver_settings.h"
 #include "saver/saver_window_base.h"
 #include "time/time_sample.h"
 
-#include <QImage>
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 
 class QPainter;
 
@@ -35,6 +36,9 @@ public:
     bool FirstPaintPending() const { return m_firstPaint != 0; }
     // The repaint timer: started at the first paint, 100 ms period.
     const QTimer& FrameTimer() const { return m_frameTimer; }
+    // The window's frame composition, with its buffer, font slots and countdown state: made at
+    // the first paint for the screen the window is on; null before.
+    const FrameComposer* Composer() const { return m_composer.get(); }
 
     // Marks the window as replaced by a fresh one: it deletes itself when the paint in progress
     // ends. Called by the host's ReplaceSaverWindow.
@@ -59,12 +63,14 @@ protected:
     std::int32_t m_firstPaint = 1; // the first paint has not happened yet
     std::int32_t m_replaced = 0;   // set by the host: delete this window after its paint
     QPainter* m_paintDC = nullptr; // the painter of the paint in progress, only inside OnPaint
-    QImage m_frameBuffer;          // off-screen frame, device pixels, made at the first frame
+    // Composes every frame off-screen, in device pixels; made at the first paint.
+    std::unique_ptr<FrameComposer> m_composer;
 
 private:
     void OnPaint(const QRect& updateRect);
     void OnTimer();
-    // Fixes the countdown target, once, at the first paint.
+    // Makes the frame composition for the window's screen (its logical dpi, the window's device
+    // pixel ratio) and fixes the countdown target, once, at the first paint.
     void FixCountdownTarget();
     // Asks the host for a fresh window; a failed replacement leaves this window running, and
     // its next frame tries again.
