@@ -1,0 +1,341 @@
+// chronivo-render run as a program: its exit codes and error line, and what its JSON records and
+// PNG pictures show. Every run gets its own settings directory and zone, and no display.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class ChronivoRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    // Writes a settings file with the [ScreenSaver] lines given and returns its path.
+    QString Settings(const QString& lines, const QString& name = QStringLiteral("s.ini")) {
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(("[ScreenSaver]\n" + lines).toUtf8());
+        return file.fileName();
+    }
+
+    // Runs chronivo-render with `args` in the zone `tz`, without a display or a chosen platform,
+    // with the user's settings in this test's own directory.
+    RunResult Render(const QStringList& args, const QString& tz = QStringLiteral("UTC")) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+            env.remove(QString::fromLatin1(name));
+        }
+        env.insert("TZ", tz);
+        env.insert("XDG_CONFIG_HOME", Path("config"));
+        env.insert("XDG_RUNTIME_DIR", m_dir.path());
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(CHRONIVO_RENDER), args);
+        RunResult run;
+        if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit) {
+            run.exitCode = process.exitCode();
+        }
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    // The JSON lines of a run, one object per frame.
+    static std::vector<QJsonObject> Frames(const RunResult& run) {
+        std::vector<QJsonObject> frames;
+        for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
+            QJsonParseError error{};
+            const QJsonDocument doc = QJsonDocument::fromJson(line.toUtf8(), &error);
+            EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+            frames.push_back(doc.object());
+        }
+        return frames;
+    }
+
+    static QJsonArray Rect(int left, int top, int right, int bottom) {
+        return QJsonArray{left, top, right, bottom};
+    }
+
+    QTemporaryDir m_dir;
+};
+
+// A mode-3 countdown to 2026-01-16 13:00:00 local time, titled "Launch".
+const QString kLaunch = QStringLiteral(
+    "Option=3\nTitle=Launch\nYear=2026\nMonth=1\nDay=16\nHour=13\nMinute=0\nSecond=0\n");
+
+struct BadArgs {
+    QStringList args;
+    const char* named; // what the error line must name
+};
+
+TEST_F(ChronivoRenderTest, BadArgumentsExitTwoAndWriteNothing) {
+    // Each bad argument: exit code 2, one line on standard error naming the problem, nothing on
+    // standard output and no PNG, even with --json and --png given.
+    QTemporaryDir folder;
+    const BadArgs cases[] = {
+        {{"--frobnicate"}, "--frobnicate"},                         // unknown option
+        {{"--at", "2026-01-16 12:00"}, "2026-01-16 12:00"},         // malformed time
+        {{"--at", "2026-02-30T00:00:00Z"}, "2026-02-30T00:00:00Z"}, // no such day
+        {{"--size", "1024by768"}, "1024by768"},                     // malformed size
+        {{"--size", "0x768"}, "0x768"},                             // size of zero
+        {{"--settings", Path("missing.ini")}, "does not exist"},    // unreadable settings file
+        {{"--settings", folder.path()}, "not a regular file"},
+        {{"--dpi", "many"}, "--dpi"}, // bad numbers
+        {{"--frames", "0"}, "--frames"},
+        {{"--step-ms", "-1"}, "--step-ms"},
+        {{"--size"}, "--size needs a value"}, // missing value
+        {{"stray"}, "stray"},                 // not an option
+    };
+    const QString png = Path("out.png");
+    for (const BadArgs& c : cases) {
+        const RunResult run = Render(QStringList{"--json", "--png", png} + c.args);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode, 2) << what;
+        EXPECT_TRUE(run.out.isEmpty()) << what;
+        EXPECT_FALSE(QFile::exists(png)) << what;
+        EXPECT_EQ(run.err.count('\n'), 1) << what << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith("chronivo-render: ")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.named))) << run.err.toStdString();
+    }
+}
+
+TEST_F(ChronivoRenderTest, ClockFrameAt1024x768) {
+    // With a countdown band: the countdown first, then banner, weekday, date and time in their
+    // rows (exclusive at right and bottom); magenta at 12:00:00, the clock lines green, the
+    // countdown yellow (blue and green inverted) while counting down.
+    const RunResult run = Render({"--settings", Settings(kLaunch), "--at", "2026-01-16T12:00:00Z",
+                                  "--size", "1024x768", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto frames = Frames(run);
+    ASSERT_EQ(frames.size(), 1u);
+    const QJsonObject& f = frames[0];
+    EXPECT_EQ(f["at"], "2026-01-16T12:00:00.000Z");
+    EXPECT_EQ(f["kind"], "clock");
+    EXPECT_EQ(f["timeBase"], 0);
+    EXPECT_EQ(f["background"], "#FF00FF");
+    EXPECT_EQ(f["fullScreenCountdown"], false);
+    EXPECT_DOUBLE_EQ(f["countdownDays"].toDouble(), -1.0 / 24.0);
+    struct Line {
+        const char* role;
+        QJsonArray rect;
+        bool centre;
+        const char* color;
+    };
+    const Line lines[] = {
+        {"countdown", Rect(0, 704, 1024, 768), true, "#FFFF00"},
+        {"banner", Rect(0, 0, 1024, 10), false, "#00FF00"},
+        {"weekday", Rect(0, 10, 1024, 163), true, "#00FF00"},
+        {"date", Rect(0, 266, 1024, 419), true, "#00FF00"},
+        {"time", Rect(0, 522, 1024, 675), true, "#00FF00"},
+    };
+    const QJsonArray texts = f["texts"].toArray();
+    ASSERT_EQ(static_cast<std::size_t>(texts.size()), std::size(lines));
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QJsonObject t = texts[i].toObject();
+        const Line& want = lines[i];
+        EXPECT_EQ(t["role"], want.role);
+        EXPECT_EQ(t["rect"].toArray(), want.rect) << want.role;
+        EXPECT_EQ(t["centre"], want.centre) << want.role;
+        EXPECT_EQ(t["color"], want.color) << want.role;
+        EXPECT_GT(t["pixelSize"].toInt(), 0) << want.role;
+    }
+    EXPECT_EQ(texts[0].toObject()["text"], " Launch: 1:00:00.0 ");
+    EXPECT_TRUE(texts[1].toObject()["text"].toString().startsWith(QStringLiteral("© ")));
+    EXPECT_EQ(texts[2].toObject()["text"], "Friday");
+    EXPECT_EQ(texts[3].toObject()["text"], "January 16, 2026");
+    EXPECT_EQ(texts[4].toObject()["text"], "12:00 PM");
+}
+
+TEST_F(ChronivoRenderTest, LocalTimeInTheZoneOfTz) {
+    // Without Z the time is local in TZ: 17:30 in Kolkata is 12:00 UTC, and the clock reads
+    // 05:30 PM; minute 30 gives time base 18000.
+    const RunResult run = Render({"--at", "2026-01-16T17:30:00", "--json"}, "Asia/Kolkata");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto frames = Frames(run);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0]["at"], "2026-01-16T12:00:00.000Z");
+    EXPECT_EQ(frames[0]["timeBase"], 18000);
+    EXPECT_EQ(frames[0]["texts"].toArray()[3].toObject()["text"], "05:30 PM");
+}
+
+TEST_F(ChronivoRenderTest, UserSettingsByDefault) {
+    // Without --settings the user's own settings file is read: 24-hour clock with seconds.
+    QDir().mkpath(Path("config/Velstrand/Utilities"));
+    Settings("24Hour=1\nShowSec=1\n", "config/Velstrand/Utilities/Chronivo.conf");
+    const RunResult run = Render({"--at", "2026-01-16T12:34:56.789Z", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto frames = Frames(run);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0]["at"], "2026-01-16T12:34:56.789Z");
+    EXPECT_EQ(frames[0]["texts"].toArray()[3].toObject()["text"], "12:34:56");
+}
+
+TEST_F(ChronivoRenderTest, WeekdaySlotKeepsTheFridayFont) {
+    // The weekday slot is fitted to "Friday" on the first frame; five days later "Wednesday" is
+    // drawn at that size, although on this narrow screen a window that starts on a Wednesday
+    // fits a smaller font.
+    const QStringList common{"--size", "600x800", "--json"};
+    const RunResult carried =
+        Render(common + QStringList{"--at", "2026-01-16T12:00:00Z", "--frames", "2", "--step-ms",
+                                    QString::number(5LL * 86400 * 1000)});
+    const RunResult fresh = Render(common + QStringList{"--at", "2026-01-21T12:00:00Z"});
+    ASSERT_EQ(carried.exitCode, 0) << carried.err.toStdString();
+    ASSERT_EQ(fresh.exitCode, 0) << fresh.err.toStdString();
+    const auto frames = Frames(carried);
+    ASSERT_EQ(frames.size(), 2u);
+    const QJsonObject friday = frames[0]["texts"].toArray()[1].toObject();
+    const QJsonObject wednesday = frames[1]["texts"].toArray()[1].toObject();
+    const QJsonObject fitted = Frames(fresh)[0]["texts"].toArray()[1].toObject();
+    EXPECT_EQ(friday["text"], "Friday");
+    EXPECT_EQ(wednesday["text"], "Wednesday");
+    EXPECT_EQ(wednesday["pixelSize"], friday["pixelSize"]);
+    EXPECT_LT(fitted["pixelSize"].toInt(), friday["pixelSize"].toInt());
+}
+
+struct Switching {
+    const char* at;
+    std::vector<bool> fullScreen; // the state each frame was drawn in
+};
+
+TEST_F(ChronivoRenderTest, FullScreenCountdownSwitchesOnTheNextFrame) {
+    // Frames one second apart around one hour from the target 13:00:00. Banded goes full-screen
+    // on the frame after one below the hour (3599 s); full-screen goes back after one above it
+    // (3601 s); exactly one hour (3600 s) changes nothing.
+    const Switching cases[] = {
+        // 3602, 3601, 3600, 3599 s before; then the first full-screen frame.
+        {"2026-01-16T11:59:58Z", {false, false, false, false, true}},
+        // 3598 s after sets it; 3599, 3600 keep it; 3601 clears it for the fifth frame.
+        {"2026-01-16T13:59:58Z", {false, true, true, true, false}},
+    };
+    for (const Switching& c : cases) {
+        const RunResult run = Render({"--settings", Settings(kLaunch), "--at", c.at, "--size",
+                                      "1024x768", "--frames", "5", "--step-ms", "1000", "--json"});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const auto frames = Frames(run);
+        ASSERT_EQ(frames.size(), c.fullScreen.size()) << c.at;
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const QJsonArray texts = frames[i]["texts"].toArray();
+            EXPECT_EQ(frames[i]["fullScreenCountdown"].toBool(), c.fullScreen[i]) << c.at << i;
+            // Full-screen: the bare countdown over the whole frame and nothing else.
+            EXPECT_EQ(texts.size(), c.fullScreen[i] ? 1 : 5) << c.at << i;
+            if (c.fullScreen[i]) {
+                EXPECT_EQ(texts[0].toObject()["rect"].toArray(), Rect(0, 0, 1024, 768));
+            }
+        }
+        // The third frame is exactly one hour away, written as the exact double.
+        EXPECT_TRUE(run.out.split('\n')[2].contains("\"countdownDays\": ") &&
+                    run.out.split('\n')[2].contains("0.041666666666666664"))
+            << run.out.split('\n')[2].toStdString();
+    }
+}
+
+TEST_F(ChronivoRenderTest, ColoursOfTextsAndCountdown) {
+    // 12:01:00 with speed 600: a red background, the clock lines cyan; the countdown to 13:00
+    // white (counting down), the one from 11:00 blue (counting up); world-time labels black.
+    const QString downSettings = Settings(kLaunch, "down.ini");
+    const QString upSettings = Settings(QString(kLaunch).replace("Hour=13", "Hour=11"), "up.ini");
+    const QString worldSettings =
+        Settings("WorldTime=1\nWTcount=1\nWTtext0=Oslo\nWTzone0=7201\n", "world.ini");
+    struct ColourCase {
+        QString settings;
+        const char* role;
+        const char* color;
+    };
+    const ColourCase cases[] = {
+        {downSettings, "time", "#00FFFF"},
+        {downSettings, "countdown", "#FFFFFF"},
+        {upSettings, "countdown", "#0000FF"},
+        {worldSettings, "city", "#000000"},
+    };
+    for (const ColourCase& c : cases) {
+        const RunResult run = Render({"--settings", c.settings, "--at", "2026-01-16T12:01:00Z",
+                                      "--size", "800x600", "--json"});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const auto frames = Frames(run);
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0]["background"], "#FF0000");
+        bool found = false;
+        for (const auto& value : frames[0]["texts"].toArray()) {
+            if (value.toObject()["role"] == c.role) {
+                found = true;
+                EXPECT_EQ(value.toObject()["color"], c.color) << c.role;
+            }
+        }
+        EXPECT_TRUE(found) << c.role;
+    }
+}
+
+TEST_F(ChronivoRenderTest, StripesWidenWhenFramesStandStill) {
+    // Striped frames whose time base does not move lag; the fifth in a row widens the stripes,
+    // so the sixth frame is painted two pixels wide. Frames 100 ms apart keep pace.
+    const QString striped = Settings("Rainbow=1\n");
+    const RunResult still = Render({"--settings", striped, "--at", "2026-01-16T12:00:00Z", "--size",
+                                    "320x200", "--frames", "6", "--step-ms", "0", "--json"});
+    const RunResult paced = Render({"--settings", striped, "--at", "2026-01-16T12:00:00Z", "--size",
+                                    "320x200", "--frames", "6", "--json"});
+    ASSERT_EQ(still.exitCode, 0) << still.err.toStdString();
+    ASSERT_EQ(paced.exitCode, 0) << paced.err.toStdString();
+    const std::vector<int> stillWidths{1, 1, 1, 1, 1, 2};
+    const std::vector<int> pacedWidths{1, 1, 1, 1, 1, 1};
+    const auto stillFrames = Frames(still);
+    const auto pacedFrames = Frames(paced);
+    ASSERT_EQ(stillFrames.size(), 6u);
+    ASSERT_EQ(pacedFrames.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(stillFrames[i]["stripeWidth"].toInt(), stillWidths[i]) << i;
+        EXPECT_EQ(pacedFrames[i]["stripeWidth"].toInt(), pacedWidths[i]) << i;
+        EXPECT_EQ(stillFrames[i]["rainbow"], true) << i;
+    }
+}
+
+TEST_F(ChronivoRenderTest, PngShowsTheLastFrame) {
+    // Two frames a minute apart: the PNG is the second one, red at 12:01, 1024 x 768, with the
+    // background alone between the weekday (rows up to 162) and the date (from row 266).
+    const QString png = Path("clock.png");
+    const RunResult run = Render({"--at", "2026-01-16T12:00:00Z", "--size", "1024x768", "--frames",
+                                  "2", "--step-ms", "60000", "--png", png});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    const QImage image(png);
+    ASSERT_EQ(image.size(), QSize(1024, 768));
+    for (int y : {200, 230}) {
+        for (int x = 0; x < image.width(); x += 7) {
+            ASSERT_EQ(image.pixel(x, y) & 0xFFFFFFu, 0xFF0000u) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(ChronivoRenderTest, PngShowsTheStripes) {
+    // One-pixel stripes at time base 0 on 1024 columns: magenta at x = 0, and x = 512, one
+    // segment ahead, red, down the whole height where no text is.
+    const QString png = Path("stripes.png");
+    const RunResult run = Render({"--settings", Settings("Rainbow=1\n"), "--at",
+                                  "2026-01-16T12:00:00Z", "--size", "1024x768", "--png", png});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QImage image(png);
+    ASSERT_EQ(image.size(), QSize(1024, 768));
+    for (int y : {200, 240, 450, 500, 700}) {
+        EXPECT_EQ(image.pixel(0, y) & 0xFFFFFFu, 0xFF00FFu) << y;
+        EXPECT_EQ(image.pixel(512, y) & 0xFFFFFFu, 0xFF0000u) << y;
+    }
+}
+
+} // namespace

@@ -1,0 +1,103 @@
+// chronivo-render: composes the frames of one saver window off-screen, with the composition code
+// the saver window itself uses, and writes the last one as a PNG and every one as a JSON line.
+//
+//   chronivo-render [--settings FILE] [--at TIME] [--size WxH] [--dpi N]
+//                   [--frames N] [--step-ms N] [--png FILE] [--json]
+//
+// Exit codes: 0 done; 2 a bad argument (one line on standard error, nothing written); 1 a frame
+// that could not be composed or a PNG that could not be written.
+
+#include "render_json.h"
+#include "render_options.h"
+
+#include "saver/frame_composer.h"
+#include "saver/saver_settings.h"
+#include "settings/profile_store.h"
+#include "time/time_sample.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QStringList>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <variant>
+
+namespace {
+
+void Complain(const std::string& problem) {
+    std::fprintf(stderr, "chronivo-render: %s\n", problem.c_str());
+}
+
+// The moment `ms` milliseconds after `start`.
+chronivo::TimeSample After(chronivo::TimeSample start, std::int64_t ms) {
+    chronivo::FixedClock clock(start);
+    clock.Advance(ms);
+    return clock.Now();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args.push_back(QString::fromLocal8Bit(argv[i]));
+    }
+    const auto parsed = chronivo::ParseRenderOptions(args);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        Complain(*problem);
+        return 2;
+    }
+    const auto& options = std::get<chronivo::RenderOptions>(parsed);
+
+    std::unique_ptr<chronivo::QSettingsStore> store;
+    if (options.settingsFile.isEmpty()) {
+        store = chronivo::QSettingsStore::ForCurrentUser();
+    } else {
+        const std::string problem = chronivo::SettingsFileProblem(options.settingsFile);
+        if (!problem.empty()) {
+            Complain(problem);
+            return 2;
+        }
+        store = std::make_unique<chronivo::QSettingsStore>(options.settingsFile);
+    }
+    // Read exactly as a saver window reads them when it is built.
+    const chronivo::SaverSettings settings = chronivo::ReadSaverSettings(*store);
+
+    // Frames need fonts, so a GUI application; without a display the offscreen platform serves.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    }
+    // Qt sees only the program name: none of our arguments may be taken for one of its own.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    const QGuiApplication app(qtArgc, qtArgv);
+
+    const chronivo::TimeSample start = options.at ? *options.at : chronivo::SystemClock().Now();
+    chronivo::FrameOptions frameOptions;
+    frameOptions.dpi = options.dpi;
+    try {
+        // One window: font slots, countdown target and state, striped flag carried along.
+        chronivo::FrameComposer window(settings, frameOptions);
+        for (std::int32_t i = 0; i < options.frames; ++i) {
+            const chronivo::TimeSample now = After(start, std::int64_t{i} * options.stepMs);
+            const chronivo::FrameRecord& frame = window.DrawFrame(now, options.size);
+            if (options.json) {
+                const std::string line = chronivo::FrameJson(frame) + "\n";
+                std::fwrite(line.data(), 1, line.size(), stdout);
+            }
+        }
+        std::fflush(stdout);
+        if (!options.pngFile.isEmpty() && !window.FrameImage().save(options.pngFile, "PNG")) {
+            Complain("cannot write the PNG file '" + options.pngFile.toStdString() + "'");
+            return 1;
+        }
+    } catch (const std::exception& error) {
+        Complain(std::string("the frame cannot be composed: ") + error.what());
+        return 1;
+    }
+    return 0;
+}
