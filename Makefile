@@ -18,9 +18,17 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Starts the saver full screen on the current display.
+# Starts the saver full screen on the current display. Where there is no display, renders a
+# preview of this moment with your settings instead.
+PREVIEW = $(abspath $(BUILD))/preview.png
 run: build
-	$(BUILD)/bin/chronivo /s
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD)/bin/chronivo-render --png "$(PREVIEW)" && \
+		echo "No display here: wrote a preview of this moment with your settings to $(PREVIEW)" && \
+		echo "On a display, start the saver with: make run  (or $(BUILD)/bin/chronivo /s)"; \
+	else \
+		$(BUILD)/bin/chronivo /s; \
+	fi
 
 # Opens the configuration dialog.
 config: build
