@@ -1,4 +1,6 @@
 #include "app/command_line.h"
+#include "app/hack_arguments.h"
+#include "app/hack_mode.h"
 #include "app/saver_app.h"
 #include "saver/saver_window.h"
 
@@ -8,7 +10,10 @@
 #include <QString>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,17 +22,22 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: chronivo [/s | /c]\n"
+    "Usage: chronivo [/s | /c | --root | --window-id ID]\n"
     "A full-screen date-and-time screen saver.\n"
     "\n"
-    "  /s, -s, s     run the saver full screen until a key, a click or a mouse movement\n"
-    "  /c, -c, c     open the settings dialog over the active window\n"
-    "  anything else open the settings dialog on its own (no arguments included)\n"
-    "  --help        show this text\n"
-    "  --version     show the version\n"
+    "  /s, -s, s           run the saver full screen until a key, a click or a mouse movement\n"
+    "  /c, -c, c           open the settings dialog over the active window\n"
+    "  -root, --root       draw the saver into the window in XSCREENSAVER_WINDOW, or else into\n"
+    "                      the root window, until SIGTERM or SIGINT (as an XScreenSaver hack)\n"
+    "  -window-id ID, --window-id ID\n"
+    "                      draw the saver into X window ID (0x... in hex, or decimal) until\n"
+    "                      SIGTERM or SIGINT\n"
+    "  anything else       open the settings dialog on its own (no arguments included)\n"
+    "  --help              show this text\n"
+    "  --version           show the version\n"
     "\n"
-    "Letter case does not matter; the text after the program name must be exactly one of the\n"
-    "switches above, so \"/s extra\" opens the settings dialog.\n";
+    "Letter case does not matter for /s and /c; the text after the program name must be\n"
+    "exactly one of the switches above, so \"/s extra\" opens the settings dialog.\n";
 
 // The text after the program name, as the mode is chosen from.
 QString CommandText(int argc, char** argv) {
@@ -50,6 +60,17 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("chronivo %s\n", CHRONIVO_VERSION);
         return 0;
+    }
+    // A screen-saver daemon's hack command line; any other keeps its meaning below.
+    const chronivo::HackRequest hack = chronivo::ParseHackArguments(
+        argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>(),
+        std::getenv("XSCREENSAVER_WINDOW"));
+    if (hack.kind == chronivo::HackRequest::Kind::Error) {
+        std::fprintf(stderr, "chronivo: %s\n", hack.error.c_str());
+        return 2;
+    }
+    if (hack.kind != chronivo::HackRequest::Kind::None) {
+        return chronivo::RunHackMode(hack, argc, argv);
     }
     // Read before QApplication takes its own options out of argv.
     const QString text = CommandText(argc, argv);

@@ -3,15 +3,20 @@
 #include "saver/saver_host.h"
 
 #include <QPointer>
+#include <QSize>
 #include <QString>
 
 #include <memory>
+#include <vector>
+
+class QWindow;
 
 namespace chronivo {
 
 class Clock;
 class ProfileStore;
 class SaverWindow;
+class ScreenCover;
 
 // The application's own logic: chooses the mode from the command line, runs the settings dialog
 // or starts the saver window, and replaces a saver window whose frame failed. A QApplication
@@ -32,25 +37,48 @@ public:
     // loop, which ends with code 0 when the window closes. MainWindow() is null when the window
     // could not be created. Any other text: runs the settings dialog modally (over the active
     // window for "/c", "-c", "c"; on its own otherwise) and returns false once it has closed.
+    // On a computer with several screens the saver window covers the primary one and each of the
+    // others gets a black ScreenCover; input on any of them ends the run.
     bool InitInstance(const QString& commandLine);
+
+    // Hack mode: shows the saver window as a child of `host` (another program's window, which
+    // must outlive this object's windows), `size` pixels big, with the frames of saver mode. No
+    // input ends the run and no other screen is covered: the host does both. False, with no
+    // window left behind, when the window could not be shown.
+    bool InitHosted(QWindow& host, QSize size);
+    // Hack mode: the host's window is now `size` pixels big. A saver window of another size is
+    // replaced by a fresh one of this size, so its frames are composed for the new size from the
+    // start (fonts fitted, buffer made) as they are for a new window.
+    void FollowHostSize(QSize size);
 
     // The saver window now on screen; null in configuration mode and once it has gone.
     SaverWindow* MainWindow() const { return m_mainWnd.data(); }
+    // The black windows over the screens other than the primary one, in saver mode (still open or
+    // retired but not yet deleted; the gone ones are null).
+    std::vector<ScreenCover*> Covers() const;
 
     const ProfileStore& Profile() const override { return *m_store; }
     const Clock& TimeSource() const override { return m_clock; }
     // Shows a fresh saver window built from the settings as stored now, makes it the main window
     // and marks the old one replaced, so that it deletes itself when its paint ends. When the
-    // fresh window cannot be built or shown, the old one stays the main window.
+    // fresh window cannot be built or shown, the old one stays the main window. The other
+    // screens' covers are replaced with it.
     void ReplaceSaverWindow() override;
 
 private:
     // A new saver window on screen, or null (nothing left behind) when it could not be made.
+    // Full screen in saver mode, inside the host's window in hack mode.
     SaverWindow* CreateSaverWindow();
+    // Retires the covers on screen and shows fresh ones on every screen but the primary one.
+    void CoverOtherScreens();
+    void RetireCovers();
 
     std::unique_ptr<ProfileStore> m_store;
     const Clock& m_clock;
     QPointer<SaverWindow> m_mainWnd;
+    std::vector<QPointer<ScreenCover>> m_covers;
+    QWindow* m_host = nullptr; // hack mode: the window drawn into, not owned
+    QSize m_hostSize;          // hack mode: its size, logical pixels
 };
 
 } // namespace chronivo

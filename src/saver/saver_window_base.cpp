@@ -85,6 +85,28 @@ bool SaverWindowBase::CreateFullScreen() {
     return windowHandle() != nullptr && isVisible();
 }
 
+bool SaverWindowBase::CreateInside(QWindow& host, QSize size) {
+    m_hosted = true;
+    // Input goes through to the host's window (an empty input shape on X11), and the window never
+    // takes the focus from it.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                   Qt::WindowTransparentForInput);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setMouseTracking(false);
+    setFocusPolicy(Qt::NoFocus);
+    setWindowTitle(QString());
+    // The native window must exist before it can be given a parent of another program's.
+    winId();
+    QWindow* window = windowHandle();
+    if (window == nullptr) {
+        return false;
+    }
+    window->setParent(&host);
+    setGeometry(QRect(QPoint(0, 0), size));
+    show();
+    return isVisible();
+}
+
 void SaverWindowBase::TryGrabInput() {
     QWindow* window = windowHandle();
     if (m_retired || window == nullptr || !isVisible()) {
@@ -103,6 +125,10 @@ void SaverWindowBase::TryGrabInput() {
 }
 
 bool SaverWindowBase::event(QEvent* event) {
+    if (m_hosted) {
+        // The host decides when the saver ends.
+        return QWidget::event(event);
+    }
     switch (event->type()) {
     case QEvent::WindowActivate: // being activated: nothing
         break;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 #include <QTimer>
 #include <QWidget>
+
+class QWindow;
 
 namespace chronivo {
 
@@ -23,6 +26,20 @@ public:
     // with the keyboard and the pointer grabbed. True when the window is on screen.
     bool CreateFullScreen();
 
+    // Shows the window as a child of `host`, another program's window (such as a screen-saver
+    // daemon's), at its top-left corner and `size` pixels big. A hosted window takes no input,
+    // grabs nothing and follows none of the exit rules: the program that owns `host` ends the
+    // run. Call it instead of CreateFullScreen; `host` must outlive the window. True when the
+    // window is on screen.
+    bool CreateInside(QWindow& host, QSize size);
+    bool IsHosted() const { return m_hosted; }
+
+    // Takes the window out of service for good once a fresh window has replaced it: it refuses
+    // further close requests, stops asking for the grabs, and is deleted by the event loop
+    // (deleteLater) without ending the run.
+    void Retire();
+    bool IsRetired() const { return m_retired; }
+
     // Whether this window holds both the keyboard and the pointer grab. Platforms without grabs
     // (offscreen) never report them.
     bool HasInputGrab() const { return m_keyboardGrabbed && m_mouseGrabbed; }
@@ -42,12 +59,6 @@ protected:
     // The exit rules: every event for the window passes here first.
     bool event(QEvent* event) override;
 
-    // Takes the window out of service for good once a fresh window has replaced it: it refuses
-    // further close requests, stops asking for the grabs, and is deleted by the event loop
-    // (deleteLater) without ending the run.
-    void Retire();
-    bool IsRetired() const { return m_retired; }
-
 private:
     // Records the first pointer position; later, closes when the pointer is more than 3 pixels
     // (|dx| + |dy|) from it. The position is read from the system, never from the event.
@@ -63,6 +74,7 @@ private:
 
     bool m_closeRequested = false; // set just before the saver closes itself
     bool m_retired = false;
+    bool m_hosted = false; // shown inside another program's window: no exit rules
     bool m_keyboardGrabbed = false;
     bool m_mouseGrabbed = false;
     QTimer m_grabRetry;
