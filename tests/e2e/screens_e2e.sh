@@ -25,7 +25,8 @@ Xvfb -displayfd 3 -screen 0 1440x600x24 -nolisten tcp -noreset -wr \
     3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
 XVFB_PID=$!
 wait_until "Xvfb to start" test -s "$E2E_TMP/display"
-export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+export DISPLAY
 export XDG_CONFIG_HOME="$E2E_TMP/config"
 export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
 export QT_QPA_PLATFORM=xcb
