@@ -96,13 +96,15 @@ TEST_F(ChronivoRenderTest, BadArgumentsExitTwoAndWriteNothing) {
         {{"--at", "2026-02-30T00:00:00Z"}, "2026-02-30T00:00:00Z"}, // no such day
         {{"--size", "1024by768"}, "1024by768"},                     // malformed size
         {{"--size", "0x768"}, "0x768"},                             // size of zero
-        {{"--settings", Path("missing.ini")}, "does not exist"},    // unreadable settings file
+        {{"--size", "20000x768"}, "too large"},
+        {{"--settings", Path("missing.ini")}, "does not exist"}, // unreadable settings file
         {{"--settings", folder.path()}, "not a regular file"},
         {{"--dpi", "many"}, "--dpi"}, // bad numbers
         {{"--frames", "0"}, "--frames"},
         {{"--step-ms", "-1"}, "--step-ms"},
         {{"--size"}, "--size needs a value"}, // missing value
         {{"stray"}, "stray"},                 // not an option
+        {{"--json"}, "twice"},                // an option given twice
     };
     const QString png = Path("out.png");
     for (const BadArgs& c : cases) {
