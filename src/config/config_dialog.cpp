@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
+#include <algorithm>
+
 namespace chronivo {
 
 namespace {
@@ -184,6 +186,12 @@ void ConfigDialog::PlaceControls() {
             // The template's height of a drop-down combo is that of its open list; closed, the
             // box is one line high.
             rect.setHeight(m_modeCombo->sizeHint().height());
+        }
+        const auto* label = qobject_cast<const QLabel*>(place.control);
+        if (label != nullptr && !(label->alignment() & Qt::AlignHCenter)) {
+            // A face wider than the one the template was laid out for would cut a left-aligned
+            // label short ("Color change"); let it run on to the right instead.
+            rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
         }
         place.control->setGeometry(rect);
     }

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace chronivo {
 namespace {
 
@@ -79,6 +81,14 @@ void ExpectTemplateArrangement(const ConfigDialog& dialog) {
             // A closed drop-down is one line high; its template height is the open list's.
             EXPECT_EQ(control->geometry().topLeft(), expected.topLeft()) << c.name;
             EXPECT_EQ(control->width(), expected.width()) << c.name;
+        } else if (const auto* label = qobject_cast<const QLabel*>(control);
+                   label != nullptr && !(label->alignment() & Qt::AlignHCenter)) {
+            // A left-aligned label starts where the template puts it and is never cut short:
+            // where the face is wider than the template's, it runs on to the right.
+            EXPECT_EQ(control->geometry().topLeft(), expected.topLeft()) << c.name;
+            EXPECT_EQ(control->height(), expected.height()) << c.name;
+            EXPECT_EQ(control->width(), std::max(expected.width(), label->sizeHint().width()))
+                << c.name;
         } else {
             EXPECT_EQ(control->geometry(), expected) << c.name;
         }
