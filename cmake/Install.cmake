@@ -1,15 +1,12 @@
-# What `cmake --install` puts where, beyond the chronivo program itself (src/app installs it):
-# chronivo-render, the XScreenSaver hack files, the desktop entries, the icon and the manual
-# pages. Included from the top-level CMakeLists.txt after every program target is defined.
+# What `cmake --install` puts where: both programs, the XScreenSaver hack files, the desktop
+# entries, the icon and the manual pages. Included from the top-level CMakeLists.txt after every
+# program target is defined.
 include(GNUInstallDirs)
 
 set(CHRONIVO_RES_DIR ${PROJECT_SOURCE_DIR}/src/res)
 set(CHRONIVO_RES_BINARY_DIR ${PROJECT_BINARY_DIR}/res)
 
-# chronivo-render arrives with the frame composition; until then there is nothing to install.
-if(TARGET chronivo-render)
-    install(TARGETS chronivo-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS chronivo chronivo-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # XScreenSaver: the settings window reads the description from config/, and the daemon looks for
 # hacks in libexec/xscreensaver/ before PATH. The hack there is a relative link to the one
@@ -48,10 +45,7 @@ foreach(page IN ITEMS chronivo chronivo-render)
             set(page_file ${page_file}.gz)
         endif()
     endif()
-    # A page is installed with its program only.
-    if(page STREQUAL "chronivo" OR TARGET ${page})
-        install(FILES ${page_file} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    endif()
+    install(FILES ${page_file} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
 include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)
