@@ -99,15 +99,14 @@ std::filesystem::path FsPath(const QString& path) {
 
 using KeyMap = QMap<QString, QVariant>;
 
-// Every key of the scratch copy as QSettings reads it from disk, or false when it cannot be read.
-bool ReadAllKeys(const QString& path, KeyMap& keys) {
-    QSettings settings(path, QSettings::IniFormat);
-    keys.clear();
+// Every key of the file with its value. QSettings parses a group only when it is first used, so
+// a bad line inside one shows in settings.status() only after this.
+KeyMap AllKeys(const QSettings& settings) {
+    KeyMap keys;
     const QStringList names = settings.allKeys();
     for (const QString& name : names)
         keys.insert(name, settings.value(name));
-    // QSettings parses a group only when it is first used, so a bad line shows only now.
-    return settings.status() == QSettings::NoError;
+    return keys;
 }
 
 // Gives the scratch copy a modification time later than both the time QSettings recorded when it
@@ -197,11 +196,7 @@ QString WriteIniValue(const QString& shownPath, const QString& group, const QStr
     {
         QSettings settings(scratchPath, QSettings::IniFormat);
         settings.setAtomicSyncRequired(true);
-        const QStringList names = settings.allKeys();
-        for (const QString& name : names)
-            expected.insert(name, settings.value(name));
-        // Checked once every group has been parsed: QSettings parses a group only when it is
-        // first used, so a bad line inside one shows only now.
+        expected = AllKeys(settings);
         if (settings.status() == QSettings::FormatError)
             return Failure(shownPath,
                            QStringLiteral("it holds lines that are not settings, which saving "
@@ -220,10 +215,13 @@ QString WriteIniValue(const QString& shownPath, const QString& group, const QStr
 
     // QSettings may have put a cut-short copy in place and still reported success: read the copy
     // back from disk and accept it only when it holds exactly the keys and values it must.
-    KeyMap written;
-    if (!StampAndFlush(scratchPath, oldTime) || !ReadAllKeys(scratchPath, written) ||
-        written != expected)
+    if (!StampAndFlush(scratchPath, oldTime))
         return Failure(shownPath, Incomplete());
+    {
+        const QSettings written(scratchPath, QSettings::IniFormat);
+        if (AllKeys(written) != expected || written.status() != QSettings::NoError)
+            return Failure(shownPath, Incomplete());
+    }
 
     if (hadFile)
         QFile::setPermissions(scratchPath, oldPermissions);
