@@ -7,9 +7,9 @@
 
 #include "time/computer_zone.h"
 #include "time/countdown.h"
-#include "time/day_date.h"
 #include "time/local_time.h"
 #include "time/world_time.h"
+#include "utc_seconds.h"
 #include "zone_guard.h"
 
 namespace chronivo {
@@ -32,8 +32,7 @@ protected:
 };
 
 // 2026-02-04 14:05:09 UTC, a Wednesday afternoon in February.
-const std::int64_t kAfternoon =
-    (DayDate(2, 4, 2026).WideDayNumber() - s_epochDayNumber) * 86400 + 14 * 3600 + 5 * 60 + 9;
+const std::int64_t kAfternoon = test::Utc(2026, 2, 4, 14, 5, 9);
 
 TEST_F(GermanLocaleTest, TheLocaleReallySpeaksGerman) {
     // Without the C locale forced, strftime answers in German: the tests below mean something.

@@ -7,24 +7,19 @@
 
 #include <gtest/gtest.h>
 
-#include "time/day_date.h"
+#include "utc_seconds.h"
 
 namespace chronivo {
 namespace {
 
+using test::Utc;
+
 constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin32 = std::numeric_limits<std::int32_t>::min();
 
-// UTC seconds of a wall-clock moment on a clock offsetSeconds east of UTC.
-std::int64_t At(std::int32_t year, std::int32_t month, std::int32_t day, std::int64_t hour,
-                std::int64_t minute, std::int64_t second, std::int64_t offsetSeconds = 0) {
-    return (DayDate(month, day, year).WideDayNumber() - s_epochDayNumber) * 86400 + hour * 3600 +
-           minute * 60 + second - offsetSeconds;
-}
-
 // The target most cases count to or from: 1 July 2026, 12:00:00 local time.
 constexpr CountdownTarget kNoon{2026, 7, 1, 12, 0, 0};
-const std::int64_t kNoonUtc = At(2026, 7, 1, 12, 0, 0);
+const std::int64_t kNoonUtc = Utc(2026, 7, 1, 12, 0, 0);
 
 struct TextCase {
     CountdownTarget target;
@@ -90,80 +85,80 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Calendar, CountdownTextTest,
     ::testing::Values(TextCase{{2027, 1, 1, 0, 0, 0},
-                               At(2026, 12, 31, 23, 59, 59),
+                               Utc(2026, 12, 31, 23, 59, 59),
                                500,
                                false,
                                "0.5",
                                "half a second before the turn of the year"},
                       TextCase{{2026, 1, 1, 0, 0, 0},
-                               At(2026, 1, 1, 0, 0, 0),
+                               Utc(2026, 1, 1, 0, 0, 0),
                                0,
                                true,
                                "0.0",
                                "this year's first moment"},
                       TextCase{{2026, 12, 25, 0, 0, 0},
-                               At(2026, 12, 26, 0, 0, 0),
+                               Utc(2026, 12, 26, 0, 0, 0),
                                0,
                                true,
                                "1:00:00:00.0",
                                "Christmas has passed: counting up from it"},
                       TextCase{{2024, 3, 1, 0, 0, 0},
-                               At(2024, 2, 28, 0, 0, 0),
+                               Utc(2024, 2, 28, 0, 0, 0),
                                0,
                                false,
                                "2:00:00:00.0",
                                "across a leap day: two days to 1 March 2024"},
                       TextCase{{2023, 3, 1, 0, 0, 0},
-                               At(2023, 2, 28, 0, 0, 0),
+                               Utc(2023, 2, 28, 0, 0, 0),
                                0,
                                false,
                                "1:00:00:00.0",
                                "no leap day in 2023"},
                       TextCase{{2100, 1, 1, 0, 0, 0},
-                               At(2099, 12, 31, 0, 0, 0),
+                               Utc(2099, 12, 31, 0, 0, 0),
                                0,
                                false,
                                "1:00:00:00.0",
                                "after 2038: one day to 2100"},
                       TextCase{{1969, 7, 20, 20, 17, 40},
-                               At(1969, 7, 20, 20, 17, 41),
+                               Utc(1969, 7, 20, 20, 17, 41),
                                500,
                                true,
                                "1.5",
                                "before 1970: 1.5 s after a moment of 1969"},
                       TextCase{{1970, 1, 1, 0, 0, 0},
-                               At(1969, 12, 31, 23, 59, 59),
+                               Utc(1969, 12, 31, 23, 59, 59),
                                0,
                                false,
                                "1.0",
                                "one second before the epoch"},
                       TextCase{{-1, 1, 1, 0, 0, 0},
-                               At(2026, 1, 1, 0, 0, 0),
+                               Utc(2026, 1, 1, 0, 0, 0),
                                0,
                                true,
                                "739615:00:00:00.0",
                                "a negative year is numbered by mirroring and counts up"},
                       TextCase{{0, 5, 5, 0, 0, 0},
-                               At(2026, 1, 1, 0, 0, 0),
+                               Utc(2026, 1, 1, 0, 0, 0),
                                0,
                                true,
                                "739616:00:00:00.0",
                                "year 0 is day 0"},
                       TextCase{{},
-                               At(2026, 1, 1, 0, 0, 0),
+                               Utc(2026, 1, 1, 0, 0, 0),
                                0,
                                true,
                                "739616:00:00:00.0",
                                "an all-zero target counts up from 1 January of year 1"},
                       TextCase{
                           {10000000, 1, 1, 0, 0, 0},
-                          At(2026, 1, 1, 0, 0, 0),
+                          Utc(2026, 1, 1, 0, 0, 0),
                           0,
                           false,
                           "3651685018:00:00:00.0",
                           "a year beyond 32-bit day numbers is counted exactly, not saturated"},
                       TextCase{{kMin32, 1, 1, 0, 0, 0},
-                               At(2026, 1, 1, 0, 0, 0),
+                               Utc(2026, 1, 1, 0, 0, 0),
                                0,
                                true,
                                "784353035554:00:00:00.0",
@@ -173,43 +168,43 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     FieldsOutOfRange, CountdownTextTest,
     ::testing::Values(TextCase{{2026, 7, 1, 24, 0, 0},
-                               At(2026, 7, 2, 0, 0, 0),
+                               Utc(2026, 7, 2, 0, 0, 0),
                                0,
                                true,
                                "0.0",
                                "hour 24 is the next day's midnight"},
                       TextCase{{2026, 7, 1, 0, -1, 0},
-                               At(2026, 6, 30, 23, 59, 0),
+                               Utc(2026, 6, 30, 23, 59, 0),
                                0,
                                true,
                                "0.0",
                                "minute -1 is the last minute of the day before"},
                       TextCase{{2026, 7, 1, 0, 0, 90},
-                               At(2026, 7, 1, 0, 1, 30),
+                               Utc(2026, 7, 1, 0, 1, 30),
                                0,
                                true,
                                "0.0",
                                "second 90 is 00:01:30"},
                       TextCase{{2026, 7, 1, 48, 0, 0},
-                               At(2026, 7, 1, 0, 0, 0),
+                               Utc(2026, 7, 1, 0, 0, 0),
                                0,
                                false,
                                "2:00:00:00.0",
                                "hour 48 is two days on"},
                       TextCase{{2026, 13, 1, 0, 0, 0},
-                               At(2026, 12, 1, 0, 0, 0),
+                               Utc(2026, 12, 1, 0, 0, 0),
                                0,
                                true,
                                "0.0",
                                "month 13 counts as December"},
                       TextCase{{2026, 7, 1, kMax32, kMax32, kMax32},
-                               At(2026, 7, 1, 0, 0, 0),
+                               Utc(2026, 7, 1, 0, 0, 0),
                                0,
                                false,
                                "90994648:12:21:07.0",
                                "every time field at its largest, no overflow"},
                       TextCase{{2026, 7, 1, kMin32, kMin32, kMin32},
-                               At(2026, 7, 1, 0, 0, 0),
+                               Utc(2026, 7, 1, 0, 0, 0),
                                0,
                                true,
                                "90994648:13:22:08.0",
@@ -217,11 +212,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CountdownTest, ReadsNowOnTheLocalClock) {
     // One hour east of UTC: 11:00 UTC is the target's 12:00 local time.
-    const CountdownReading r = ComputeCountdown({At(2026, 7, 1, 11, 0, 0), 0}, 3600, kNoon);
+    const CountdownReading r = ComputeCountdown({Utc(2026, 7, 1, 11, 0, 0), 0}, 3600, kNoon);
     EXPECT_TRUE(r.countingUp);
     EXPECT_EQ(r.text, "0.0");
     // Five hours west: 16:59:59 UTC is 11:59:59 local, one second before.
-    const CountdownReading w = ComputeCountdown({At(2026, 7, 1, 16, 59, 59), 0}, -18000, kNoon);
+    const CountdownReading w = ComputeCountdown({Utc(2026, 7, 1, 16, 59, 59), 0}, -18000, kNoon);
     EXPECT_FALSE(w.countingUp);
     EXPECT_EQ(w.text, "1.0");
 }
@@ -261,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
         DistanceCase{kNoonUtc - 3600, kNoon, -0.041666666666666664,
                      "one hour before on the same day: exactly -1/24"},
         DistanceCase{kNoonUtc + 3600, kNoon, 0.041666666666666664, "one hour after: exactly +1/24"},
-        DistanceCase{At(2026, 6, 30, 23, 30, 0),
+        DistanceCase{Utc(2026, 6, 30, 23, 30, 0),
                      {2026, 7, 1, 0, 30, 0},
                      -0.04166666666666674,
                      "an hour before 00:30, from the day before: just beyond -1/24"},
@@ -322,7 +317,7 @@ TEST(FixTargetTest, NextYearAfterTheLargestYearStaysThere) {
 TEST(CountdownBandTest, FramesTitleAndText) {
     // One space, the title, ": ", the countdown and a closing space.
     const CountdownReading r =
-        ComputeCountdown({At(2026, 1, 1, 0, 0, 0), 0}, 0, {2026, 1, 1, 0, 0, 0});
+        ComputeCountdown({Utc(2026, 1, 1, 0, 0, 0), 0}, 0, {2026, 1, 1, 0, 0, 0});
     EXPECT_EQ(CountdownBandText("this year", r.text), " this year: 0.0 ");
     // An empty title leaves the space followed directly by the separator.
     EXPECT_EQ(CountdownBandText("", "1.0"), " : 1.0 ");

@@ -7,20 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "time/day_date.h"
+#include "utc_seconds.h"
 #include "zone_guard.h"
 
 namespace chronivo {
 namespace {
 
+using test::Utc;
 using test::ZoneGuard;
-
-// UTC seconds of a UTC calendar moment.
-std::int64_t Utc(std::int32_t year, std::int32_t month, std::int32_t day, std::int64_t hour,
-                 std::int64_t minute, std::int64_t second) {
-    return (DayDate(month, day, year).WideDayNumber() - s_epochDayNumber) * 86400 + hour * 3600 +
-           minute * 60 + second;
-}
 
 struct LocalCase {
     const char* zone;
