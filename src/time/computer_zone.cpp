@@ -75,11 +75,9 @@ std::optional<Probe> ProbeAt(std::int64_t utcSeconds) {
 } // namespace
 
 bool ComputerZoneReadable() {
+    // Without TZ the C library reads the system's zone file, just as for TZ naming that file.
     const char* tz = std::getenv("TZ");
-    if (tz == nullptr) {
-        return IsRegularFile("/etc/localtime");
-    }
-    std::string_view name(tz);
+    std::string_view name(tz != nullptr ? tz : "/etc/localtime");
     if (!name.empty() && name.front() == ':') {
         name.remove_prefix(1);
     }
