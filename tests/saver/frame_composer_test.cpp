@@ -275,6 +275,18 @@ TEST_F(FrameComposerTest, WorldTimeWithoutCitiesIsAClockFrame) {
     EXPECT_EQ(composer.DrawFrame({kFriday, 0}, QSize(640, 480)).kind, "clock");
 }
 
+// Countdown mode 3 titled "Launch", aimed at 2026-01-16 13:00:00: an hour after kFriday.
+SaverSettings LaunchSettings() {
+    SaverSettings settings;
+    settings.m_countdownMode = 3;
+    settings.m_title = "Launch";
+    settings.m_targetYear = 2026;
+    settings.m_targetMonth = 1;
+    settings.m_targetDay = 16;
+    settings.m_targetHour = 13;
+    return settings;
+}
+
 struct CountdownFrame {
     std::int64_t secondsFromTarget; // negative before the target
     int millis;
@@ -285,14 +297,7 @@ struct CountdownFrame {
 
 TEST_F(FrameComposerTest, FullScreenCountdownSwitchesOnTheFollowingFrame) {
     // Target 2026-01-16 13:00:00 (mode 3, "Launch"); frames in order, state carried along.
-    SaverSettings settings;
-    settings.m_countdownMode = 3;
-    settings.m_title = "Launch";
-    settings.m_targetYear = 2026;
-    settings.m_targetMonth = 1;
-    settings.m_targetDay = 16;
-    settings.m_targetHour = 13;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(LaunchSettings(), Options());
     const std::int64_t target = kFriday + 3600;
     const CountdownFrame frames[] = {
         {-4320, 0, false, false, "0.05 days before: the band"},
@@ -331,14 +336,7 @@ TEST_F(FrameComposerTest, FullScreenCountdownSwitchesOnTheFollowingFrame) {
 
 TEST_F(FrameComposerTest, CountdownTextsOfBothForms) {
     // The band shows " title: text "; the full-screen form the bare text, fitted afresh.
-    SaverSettings settings;
-    settings.m_countdownMode = 3;
-    settings.m_title = "Launch";
-    settings.m_targetYear = 2026;
-    settings.m_targetMonth = 1;
-    settings.m_targetDay = 16;
-    settings.m_targetHour = 13;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(LaunchSettings(), Options());
     const std::int64_t target = kFriday + 3600;
     const FrameRecord band = composer.DrawFrame({target - 3456, 0}, QSize(1024, 768)); // a copy
     EXPECT_EQ(band.texts[0].text, " Launch: 57:36.0 ");
