@@ -42,12 +42,14 @@ CountdownTarget TargetOf(const SaverSettings& s) {
             s.m_targetHour, s.m_targetMinute, s.m_targetSecond};
 }
 
-// Minute and second of the local hour. Should the C library fail to convert the moment (a year
-// beyond its range), the UTC reading is used so that the colours still run.
-void LocalMinuteSecond(std::int64_t utcSeconds, std::int32_t& minute, std::int32_t& second) {
-    if (const auto fields = LocalFields(utcSeconds)) {
-        minute = fields->tm_min;
-        second = fields->tm_sec;
+// Minute and second of the local hour from the frame's local fields. Should the C library have
+// failed to convert the moment (a year beyond its range), the UTC reading is used so that the
+// colours still run.
+void LocalMinuteSecond(const std::optional<std::tm>& local, std::int64_t utcSeconds,
+                       std::int32_t& minute, std::int32_t& second) {
+    if (local) {
+        minute = local->tm_min;
+        second = local->tm_sec;
         return;
     }
     const std::int64_t inHour = ((utcSeconds % 3600) + 3600) % 3600;
@@ -113,9 +115,11 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
         }
     }
 
-    // 4. Time base from the local minute and second.
+    // 4. The moment in local fields, converted once: the time base and the clock texts read
+    // them. Time base from the local minute and second.
+    const std::optional<std::tm> local = LocalFields(m_time);
     std::int32_t second = 0;
-    LocalMinuteSecond(m_time, m_frameMinute, second);
+    LocalMinuteSecond(local, m_time, m_frameMinute, second);
     m_timeBase = TimeBase(static_cast<std::int32_t>(m_millis), second, m_frameMinute);
 
     m_record = FrameRecord{};
@@ -139,7 +143,7 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
     if (IsWorldTimeFrame()) {
         DrawWorldBands(dc, frame);
     } else {
-        DrawClock(dc, frame);
+        DrawClock(dc, frame, local);
     }
     dc.end();
     return m_record;
@@ -159,7 +163,8 @@ void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
     }
 }
 
-void FrameComposer::DrawClock(QPainter& dc, const FrameRect& frame) {
+void FrameComposer::DrawClock(QPainter& dc, const FrameRect& frame,
+                              const std::optional<std::tm>& local) {
     // 8. The countdown: full-screen frames show nothing else.
     if (m_settings.m_countdownMode != 0) {
         if (m_fullScreenCountdown != 0) {
@@ -180,11 +185,11 @@ void FrameComposer::DrawClock(QPainter& dc, const FrameRect& frame) {
     QString weekday;
     QString date;
     QString time;
-    if (const auto fields = LocalFields(m_time)) {
-        weekday = QString::fromStdString(FormatTimeC("%A", *fields));
-        date = QString::fromStdString(FormatTimeC("%B %d, %Y", *fields));
+    if (local) {
+        weekday = QString::fromStdString(FormatTimeC("%A", *local));
+        date = QString::fromStdString(FormatTimeC("%B %d, %Y", *local));
         time = QString::fromStdString(FormatTimeC(
-            ClockTimePattern(m_settings.m_24Hour != 0, m_settings.m_showSeconds != 0), *fields));
+            ClockTimePattern(m_settings.m_24Hour != 0, m_settings.m_showSeconds != 0), *local));
     }
 
     // 11. The four lines.

@@ -14,6 +14,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -97,7 +99,8 @@ private:
     std::int32_t DevicePixels(int logical) const;
     bool IsWorldTimeFrame() const;
     void DrawWorldBands(QPainter& dc, const FrameRect& frame);
-    void DrawClock(QPainter& dc, const FrameRect& frame);
+    // `local`: the frame's moment in local fields, none when it cannot be converted.
+    void DrawClock(QPainter& dc, const FrameRect& frame, const std::optional<std::tm>& local);
     double DrawCountdown(QPainter& dc, const FrameRect& rect);
     // Draws text through a slot (or fitted afresh when slot is null) in colour and records it.
     void DrawRecorded(const char* role, FontSlot* slot, QPainter& dc, const FrameRect& rect,
