@@ -13,23 +13,12 @@ SHOT=${2-}
 start_x
 start_app /c
 
-dialog_window() {
-    xdotool search --onlyvisible --pid "$APP_PID" --name \
-        '^Velstrand ScreenSaver Configuration$' 2>/dev/null | head -n1 || true
-}
-dialog_shown() { [ -n "$(dialog_window)" ]; }
-wait_until "the settings dialog" dialog_shown
-dialog=$(dialog_window)
-dialog_focused() {
-    [ "$(focus_window)" = "$dialog" ] || xdotool windowfocus --sync "$dialog" 2>/dev/null
-    [ "$(focus_window)" = "$dialog" ]
-}
-wait_until "the dialog to take the focus" dialog_focused
+wait_for_dialog
 settle
 
 # The dialog is drawn: its picture has many colours, not one flat fill.
 picture="$E2E_TMP/dialog.png"
-import -window "$dialog" "$picture"
+import -window "$DIALOG_WINDOW" "$picture"
 colours=$(convert "$picture" -format '%k' info:)
 [ "$colours" -gt 8 ] || fail "the dialog shows only $colours colours"
 if [ -n "$SHOT" ]; then

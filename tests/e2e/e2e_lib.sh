@@ -58,7 +58,9 @@ wait_until() {
 }
 
 # Starts Xvfb on a free display and points this shell's X clients, Qt and the settings at it.
-start_x() {
+# $1: the screen as WxH; $2: -br for a black root, -wr for a white one.
+start_x_screen() {
+    local screen=$1 root=$2
     need_tools
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/chronivo-e2e.XXXXXX")
     trap cleanup EXIT
@@ -66,17 +68,21 @@ start_x() {
     chmod 700 "$E2E_TMP/runtime"
     # -displayfd picks a display number nobody uses and writes it to fd 3. -noreset keeps the
     # server (and the pointer position) as it is when the last client disconnects.
-    Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset -br \
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset "$root" \
         3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
     wait_until "Xvfb to start" test -s "$E2E_TMP/display"
-    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    export DISPLAY
     export XDG_CONFIG_HOME="$E2E_TMP/config"
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
     wait_until "the X server to answer" xwininfo -root >/dev/null 2>&1
 }
+
+# start_x_screen on the usual SCREEN_W x SCREEN_H screen with a black root.
+start_x() { start_x_screen "${SCREEN_W}x${SCREEN_H}" -br; }
 
 # Starts the binary with the given arguments in the background; its id is in APP_PID.
 start_app() {
@@ -121,6 +127,26 @@ window_has_focus() {
 wait_for_saver() {
     wait_until "the saver window to show and take the focus" window_has_focus
     SAVER_WINDOW=$(app_window)
+}
+
+# The program's settings dialog, as a decimal X id (empty when there is none).
+dialog_window() {
+    xdotool search --onlyvisible --pid "$APP_PID" --name \
+        '^Velstrand ScreenSaver Configuration$' 2>/dev/null | head -n1 || true
+}
+dialog_shown() { [ -n "$(dialog_window)" ]; }
+dialog_focused() {
+    [ "$(focus_window)" = "$DIALOG_WINDOW" ] ||
+        xdotool windowfocus --sync "$DIALOG_WINDOW" 2>/dev/null
+    [ "$(focus_window)" = "$DIALOG_WINDOW" ]
+}
+
+# Waits until the settings dialog is on screen and receives the keyboard; its id is in
+# DIALOG_WINDOW.
+wait_for_dialog() {
+    wait_until "the settings dialog" dialog_shown
+    DIALOG_WINDOW=$(dialog_window)
+    wait_until "the dialog to take the focus" dialog_focused
 }
 
 # Prints the window's absolute geometry as WxH+X+Y and its map state.

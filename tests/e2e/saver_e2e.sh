@@ -151,18 +151,7 @@ dialog)
         # shellcheck disable=SC2086
         start_app $line
     fi
-    dialog_window() {
-        xdotool search --onlyvisible --pid "$APP_PID" --name \
-            '^Velstrand ScreenSaver Configuration$' 2>/dev/null | head -n1 || true
-    }
-    dialog_shown() { [ -n "$(dialog_window)" ]; }
-    wait_until "the settings dialog" dialog_shown
-    dialog=$(dialog_window)
-    dialog_focused() {
-        [ "$(focus_window)" = "$dialog" ] || xdotool windowfocus --sync "$dialog" 2>/dev/null
-        [ "$(focus_window)" = "$dialog" ]
-    }
-    wait_until "the dialog to take the focus" dialog_focused
+    wait_for_dialog
     xdotool key "$key"
     expect_exit 0
     ;;

@@ -15,23 +15,8 @@ command -v xrandr >/dev/null 2>&1 || {
     exit "$SKIP"
 }
 
-# Like start_x, on the two-monitor screen with a white root.
-need_tools
-E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/chronivo-e2e.XXXXXX")
-trap cleanup EXIT
-mkdir -p "$E2E_TMP/config" "$E2E_TMP/runtime"
-chmod 700 "$E2E_TMP/runtime"
-Xvfb -displayfd 3 -screen 0 1440x600x24 -nolisten tcp -noreset -wr \
-    3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
-XVFB_PID=$!
-wait_until "Xvfb to start" test -s "$E2E_TMP/display"
-DISPLAY=":$(head -n1 "$E2E_TMP/display")"
-export DISPLAY
-export XDG_CONFIG_HOME="$E2E_TMP/config"
-export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-wait_until "the X server to answer" xwininfo -root >/dev/null 2>&1
+# One 1440x600 screen with a white root.
+start_x_screen 1440x600 -wr
 xrandr --setmonitor A 800/211x600/159+0+0 screen >/dev/null
 xrandr --setmonitor B 640/169x480/127+800+0 none >/dev/null
 [ "$(xrandr --listmonitors | head -n1)" = "Monitors: 2" ] || fail "two monitors were not made"
