@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace chronivo {
 
@@ -122,7 +124,11 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
     LocalMinuteSecond(local, m_time, m_frameMinute, second);
     m_timeBase = TimeBase(static_cast<std::int32_t>(m_millis), second, m_frameMinute);
 
+    // A fresh record that keeps the storage of the last one's texts: no allocation per frame.
+    std::vector<DrawnText> texts = std::move(m_record.texts);
+    texts.clear();
     m_record = FrameRecord{};
+    m_record.texts = std::move(texts);
     m_record.at = now;
     m_record.kind = IsWorldTimeFrame() ? "world" : "clock";
     m_record.timeBase = m_timeBase;
