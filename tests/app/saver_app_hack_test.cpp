@@ -4,6 +4,7 @@
 #include "saver/screen_cover.h"
 #include "settings/settings_keys.h"
 #include "support/memory_profile_store.h"
+#include "support/pump_events.h"
 #include "time/time_sample.h"
 
 #include <QCoreApplication>
@@ -22,13 +23,7 @@
 namespace chronivo {
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using test::PumpEvents;
 
 // A saver drawing into a host's window, as in hack mode; the host is a window of our own here.
 class HostedSaverTest : public ::testing::Test {
@@ -48,7 +43,7 @@ protected:
     void TearDown() override {
         // The saver's windows are the host's children and go first.
         m_app.reset();
-        Pump();
+        PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
     }
 
@@ -110,7 +105,7 @@ TEST_F(HostedSaverTest, InputNeverEndsTheRun) {
     QTest::mouseMove(window.data(), QPoint(200, 200));
     QCloseEvent close;
     QCoreApplication::sendEvent(window.data(), &close);
-    Pump();
+    PumpEvents();
     EXPECT_FALSE(window.isNull());
     EXPECT_EQ(closed, 0);
     EXPECT_FALSE(SaverWindowBase::MouseSeen());
@@ -130,7 +125,7 @@ TEST_F(HostedSaverTest, ANewHostSizeGetsAFreshWindowOfThatSize) {
     EXPECT_TRUE(fresh->IsHosted());
     EXPECT_EQ(fresh->windowHandle()->parent(), &m_host);
     EXPECT_EQ(fresh->geometry(), QRect(QPoint(0, 0), bigger));
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(old.isNull());
     fresh->grab();
     ASSERT_NE(fresh->Composer(), nullptr);
@@ -161,7 +156,7 @@ TEST_F(HostedSaverTest, AReplacementStaysInsideTheHost) {
     EXPECT_TRUE(fresh->IsHosted());
     EXPECT_EQ(fresh->windowHandle()->parent(), &m_host);
     EXPECT_EQ(fresh->geometry(), QRect(QPoint(0, 0), kHostSize));
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(old.isNull());
 }
 

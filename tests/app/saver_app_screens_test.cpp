@@ -3,6 +3,7 @@
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
 #include "support/memory_profile_store.h"
+#include "support/pump_events.h"
 #include "time/time_sample.h"
 
 #include <QApplication>
@@ -28,16 +29,10 @@
 namespace chronivo {
 namespace {
 
+using test::PumpEvents;
+
 const QRect kScreenA(0, 0, 800, 600);
 const QRect kScreenB(800, 0, 640, 480);
-
-void Pump() {
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 class TwoScreenTest : public ::testing::Test {
 protected:
@@ -49,7 +44,7 @@ protected:
     }
     void TearDown() override {
         m_app.reset();
-        Pump();
+        PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
     }
 
@@ -78,7 +73,7 @@ TEST_F(TwoScreenTest, CoversAreReplacedWithTheSaverWindow) {
     QPointer<ScreenCover> oldCover = m_app->Covers().at(0);
     oldWindow->FailNextFrameForTesting();
     oldWindow->repaint();
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(oldWindow.isNull());
     EXPECT_TRUE(oldCover.isNull());
     ASSERT_NE(m_app->MainWindow(), nullptr);
@@ -97,7 +92,7 @@ TEST_F(TwoScreenTest, AKeyOnTheCoverEndsTheRun) {
     // Only a guard against hanging, never reached when the run ends.
     QTimer::singleShot(20000, &loop, [&] { loop.exit(99); });
     EXPECT_EQ(loop.exec(), 0);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(cover.isNull());
 }
 

@@ -4,6 +4,7 @@
 #include "settings/settings_keys.h"
 #include "support/case_name.h"
 #include "support/memory_profile_store.h"
+#include "support/pump_events.h"
 #include "time/time_sample.h"
 
 #include <QApplication>
@@ -26,12 +27,7 @@ namespace {
 
 using test::CaseName;
 using test::PrintTo;
-
-void Pump() {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using test::PumpEvents;
 
 class SaverAppTest : public ::testing::Test {
 protected:
@@ -44,7 +40,7 @@ protected:
 
     void TearDown() override {
         m_app.reset();
-        Pump();
+        PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
     }
 
@@ -68,7 +64,7 @@ protected:
             }
         });
         *result = m_app->InitInstance(commandLine);
-        Pump();
+        PumpEvents();
         return seen;
     }
 
@@ -163,7 +159,7 @@ TEST_F(SaverAppTest, AFailedFrameReplacesTheWindowAndTheRunGoesOn) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(old.data()));
     const QPoint start(300, 200);
     QCursor::setPos(start);
-    Pump();
+    PumpEvents();
     ASSERT_TRUE(SaverWindowBase::MouseSeen());
     ASSERT_EQ(SaverWindowBase::MouseStart(), start);
     ASSERT_EQ(old->Settings().m_speed, 600);
@@ -180,7 +176,7 @@ TEST_F(SaverAppTest, AFailedFrameReplacesTheWindowAndTheRunGoesOn) {
         fresh = m_app->MainWindow();
         freshIsNew = fresh != nullptr && fresh != old;
         oldAliveAfterPaint = !old.isNull();
-        Pump();
+        PumpEvents();
         runningAfterReplacement = loop.isRunning();
         QCursor::setPos(start + QPoint(2, 2));
     });
@@ -193,7 +189,7 @@ TEST_F(SaverAppTest, AFailedFrameReplacesTheWindowAndTheRunGoesOn) {
     EXPECT_TRUE(old.isNull());
     ASSERT_TRUE(runningAfterReplacement);
     EXPECT_EQ(code, 0);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(fresh.isNull()); // closed, so deleted
     EXPECT_EQ(m_app->MainWindow(), nullptr);
 }
