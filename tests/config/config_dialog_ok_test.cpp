@@ -87,10 +87,7 @@ TEST_F(DialogTest, NearTargetStoresThePickersYearWhateverTheYearBoxShows) {
 
 TEST_F(DialogTest, FarTargetStoresTheYearBoxYearAndThePickersMonthAndDay) {
     Open();
-    ChooseMode(4);
-    Type("m_yearEdit", QStringLiteral("2150"));
-    TypeDate(QDate(2000, 2, 29));
-    TypeTime(QTime(13, 5, 0));
+    EnterFarTarget();
     ClickOk();
     EXPECT_EQ(StoredInt(keys::Option), 4);
     ExpectStoredTarget(2150, 2, 29, 13, 5, 0);

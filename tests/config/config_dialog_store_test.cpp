@@ -22,13 +22,6 @@ protected:
         ASSERT_TRUE(m_root.isValid());
     }
 
-    MessageRecordingDialog& OpenOn(QSettingsStore& store) {
-        m_dialog = std::make_unique<MessageRecordingDialog>(nullptr, store, m_clock);
-        m_dialog->show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
-        return *m_dialog;
-    }
-
     // The INI file for an XDG_CONFIG_HOME inside the temporary folder.
     QString IniPath(const QString& configHome) const {
         return QSettingsStore::IniPathFor(m_root.filePath(configHome), m_root.filePath("home"));
@@ -41,10 +34,7 @@ TEST_F(FileStoreTest, StoresEverySettingInTheFile) {
     const QString path = IniPath(QStringLiteral("config"));
     QSettingsStore store(path);
     OpenOn(store);
-    ChooseMode(4);
-    Type("m_yearEdit", QStringLiteral("2150"));
-    TypeDate(QDate(2000, 2, 29));
-    TypeTime(QTime(13, 5, 0));
+    EnterFarTarget();
     Type("m_titleEdit", QStringLiteral("Comet, \"return\""));
     Click("use24Hour");
     Click("useWorldTime");

@@ -21,17 +21,6 @@ protected:
         m_path = m_root.filePath(QStringLiteral("Velstrand/Utilities/Chronivo.conf"));
         m_file = std::make_unique<QSettingsStore>(m_path);
     }
-    void TearDown() override {
-        m_dialog.reset();
-        DialogTest::TearDown();
-    }
-
-    void OpenOnFile() {
-        m_dialog = std::make_unique<MessageRecordingDialog>(nullptr, *m_file, m_clock);
-        m_dialog->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
-    }
-
     // The saver's reading, from a store of its own on the same file.
     SaverSettings SaverReads() const { return ReadSaverSettings(QSettingsStore(m_path)); }
 
@@ -41,11 +30,8 @@ protected:
 };
 
 TEST_F(RoundTripTest, FarTargetFlagsSpeedTitleAndCitiesInDisplayOrder) {
-    OpenOnFile();
-    ChooseMode(4);
-    Type("m_yearEdit", QStringLiteral("2150"));
-    TypeDate(QDate(2000, 2, 29));
-    TypeTime(QTime(13, 5, 0));
+    OpenOn(*m_file);
+    EnterFarTarget();
     Type("m_titleEdit", QStringLiteral("Halley's return, 2150"));
     Click("use24Hour");
     Click("useSeconds");
@@ -89,7 +75,7 @@ TEST_F(RoundTripTest, FarTargetFlagsSpeedTitleAndCitiesInDisplayOrder) {
 }
 
 TEST_F(RoundTripTest, NearTargetBefore1970AndNoWorldTime) {
-    OpenOnFile();
+    OpenOn(*m_file);
     ChooseMode(3);
     TypeDate(QDate(1969, 7, 20));
     TypeTime(QTime(22, 56, 15));
@@ -112,7 +98,7 @@ TEST_F(RoundTripTest, NearTargetBefore1970AndNoWorldTime) {
 }
 
 TEST_F(RoundTripTest, ASecondRunShowsWhatTheFirstStored) {
-    OpenOnFile();
+    OpenOn(*m_file);
     ChooseMode(5);
     Type("m_titleEdit", QStringLiteral("Xmas"));
     Click("useWorldTime");
@@ -121,7 +107,7 @@ TEST_F(RoundTripTest, ASecondRunShowsWhatTheFirstStored) {
     ASSERT_TRUE(Accepted());
 
     // The dialog opened again finds everything as it was left.
-    OpenOnFile();
+    OpenOn(*m_file);
     EXPECT_EQ(Find<QComboBox>("m_modeCombo")->currentIndex(), 5);
     EXPECT_EQ(Find<QLineEdit>("m_titleEdit")->text(), QStringLiteral("Xmas"));
     EXPECT_EQ(SelectedCities(), QStringList({QStringLiteral("St. John's")}));

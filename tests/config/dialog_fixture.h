@@ -49,14 +49,16 @@ protected:
     }
     void TearDown() override { m_dialog.reset(); }
 
-    // Builds the dialog (which reads the store) and shows it.
-    MessageRecordingDialog& Open() {
-        m_dialog = std::make_unique<MessageRecordingDialog>(nullptr, m_store, m_clock);
+    // Builds the dialog on `store` (which it reads) and shows it. The store must outlive the
+    // dialog, which TearDown ends.
+    MessageRecordingDialog& OpenOn(ProfileStore& store) {
+        m_dialog = std::make_unique<MessageRecordingDialog>(nullptr, store, m_clock);
         m_dialog->show();
         // Active, so that focus and typing work as they do for the user.
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
         return *m_dialog;
     }
+    MessageRecordingDialog& Open() { return OpenOn(m_store); }
 
     template <class T>
     T* Find(const char* name) const {
@@ -157,6 +159,14 @@ protected:
         picker->clearFocus();
         picker->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(picker, time.toString(QStringLiteral("HHmmss")));
+    }
+    // Mode 4 with the far target 2150-02-29 13:05:00 typed in: the Year box's year with the
+    // pickers' month, day and time.
+    void EnterFarTarget() const {
+        ChooseMode(4);
+        Type("m_yearEdit", QStringLiteral("2150"));
+        TypeDate(QDate(2000, 2, 29));
+        TypeTime(QTime(13, 5, 0));
     }
     bool Accepted() const {
         return !m_dialog->isVisible() && m_dialog->result() == QDialog::Accepted;
