@@ -105,8 +105,6 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
     }
     // 2. One time sample for the whole frame.
     m_timeSample = now;
-    m_time = now.seconds;
-    m_millis = static_cast<std::uint32_t>(std::clamp(now.millis, 0, 999));
     FixCountdownTarget(now);
 
     // 3. The buffer, once per window.
@@ -119,10 +117,11 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
 
     // 4. The moment in local fields, converted once: the time base and the clock texts read
     // them. Time base from the local minute and second.
-    const std::optional<std::tm> local = LocalFields(m_time);
+    const std::optional<std::tm> local = LocalFields(now.seconds);
+    std::int32_t minute = 0;
     std::int32_t second = 0;
-    LocalMinuteSecond(local, m_time, m_frameMinute, second);
-    m_timeBase = TimeBase(static_cast<std::int32_t>(m_millis), second, m_frameMinute);
+    LocalMinuteSecond(local, now.seconds, minute, second);
+    const std::int32_t timeBase = TimeBase(std::clamp(now.millis, 0, 999), second, minute);
 
     // A fresh record that keeps the storage of the last one's texts: no allocation per frame.
     std::vector<DrawnText> texts = std::move(m_record.texts);
@@ -131,14 +130,14 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
     m_record.texts = std::move(texts);
     m_record.at = now;
     m_record.kind = IsWorldTimeFrame() ? "world" : "clock";
-    m_record.timeBase = m_timeBase;
+    m_record.timeBase = timeBase;
     m_record.rainbow = m_rainbow != 0;
     m_record.stripeWidth = s_stripeWidth;
     m_record.fullScreenCountdown = m_fullScreenCountdown != 0;
 
     // 5. Background; from here on m_backColor is this frame's colour.
     m_backColor =
-        PaintBackground(m_frameBitmap, frame, frame.Width(), m_timeBase, m_speed, m_rainbow);
+        PaintBackground(m_frameBitmap, frame, frame.Width(), timeBase, m_speed, m_rainbow);
     m_record.background = m_backColor;
 
     QPainter dc;
@@ -162,7 +161,7 @@ void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
     for (std::int32_t i = 0; i < count; ++i) {
         const auto index = static_cast<std::size_t>(i);
         const std::string label = FormatCityLabel(
-            m_settings.m_worldLabels[index], m_settings.m_worldZones[index], m_time,
+            m_settings.m_worldLabels[index], m_settings.m_worldZones[index], m_timeSample.seconds,
             m_settings.m_24Hour != 0, m_settings.m_showSeconds != 0, m_daylightRules);
         DrawRecorded("city", &m_weekdayFont, dc, WorldBandRect(frame, count, i),
                      QString::fromStdString(label), true, 0x000000);
@@ -207,7 +206,8 @@ void FrameComposer::DrawClock(QPainter& dc, const FrameRect& frame,
 }
 
 double FrameComposer::DrawCountdown(QPainter& dc, const FrameRect& rect) {
-    const CountdownReading reading = ComputeCountdown(m_timeSample, UtcOffsetAt(m_time), m_target);
+    const CountdownReading reading =
+        ComputeCountdown(m_timeSample, UtcOffsetAt(m_timeSample.seconds), m_target);
     const std::uint32_t color = CountdownColor(m_backColor, reading.countingUp);
     if (m_fullScreenCountdown != 0) {
         // The bare countdown, fitted afresh on every frame.

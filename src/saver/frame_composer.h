@@ -112,15 +112,11 @@ private:
     TextFitting m_text; // fitting, with the temporary font
 
     // Per-window frame state.
-    QImage m_frameBitmap; // the off-screen buffer, made on the first frame
-    TimeSample m_timeSample;
-    std::int64_t m_time = 0;         // seconds since 1970 UTC of the current frame
-    std::uint32_t m_millis = 0;      // 0..999
-    std::int32_t m_frameMinute = -1; // minute of the local hour, 0..59
-    std::int32_t m_timeBase = 0;     // 0..36000
-    std::uint32_t m_backColor;       // 0x00BBGGRR
-    std::int32_t m_speed;            // tenths of a second per colour segment, at least 1
-    std::int32_t m_rainbow;          // the window's own striped flag; may be cleared
+    QImage m_frameBitmap;      // the off-screen buffer, made on the first frame
+    TimeSample m_timeSample;   // the current frame's one time sample
+    std::uint32_t m_backColor; // 0x00BBGGRR
+    std::int32_t m_speed;      // tenths of a second per colour segment, at least 1
+    std::int32_t m_rainbow;    // the window's own striped flag; may be cleared
     std::int32_t m_fullScreenCountdown = 0;
     FontSlot m_bannerFont;
     FontSlot m_weekdayFont;
