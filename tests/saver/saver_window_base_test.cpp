@@ -1,6 +1,7 @@
 #include "saver/saver_window_base.h"
 
 #include "support/case_name.h"
+#include "support/pump_events.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -19,6 +20,8 @@
 
 namespace chronivo {
 namespace {
+
+using test::PumpEvents;
 
 using test::CaseName;
 using test::PrintTo;
@@ -83,15 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The window on the offscreen platform ----
 
-// Lets every queued event run: window-system input, the queued close, deferred deletes.
-void Pump() {
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QCoreApplication::sendPostedEvents();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Hides pointer movements from the window, as if it had not been told about them.
 class MoveBlocker : public QObject {
 public:
@@ -108,24 +102,24 @@ protected:
 
     void SetUp() override {
         QCursor::setPos(kAtStart);
-        Pump();
+        PumpEvents();
         m_window = new SaverWindowBase;
         QObject::connect(m_window.data(), &SaverWindowBase::Closed, [this] { ++m_closed; });
         ASSERT_TRUE(m_window->CreateFullScreen());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.data()));
-        Pump();
+        PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
     }
 
     void TearDown() override {
         delete m_window.data();
-        Pump();
+        PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
     }
 
     static void MoveTo(QPoint p) {
         QCursor::setPos(p);
-        Pump();
+        PumpEvents();
     }
 
     bool Open() const { return !m_window.isNull() && m_window->isVisible(); }
@@ -197,7 +191,7 @@ TEST_F(SaverWindowBaseTest, TheFirstDeactivationOnlyRecords) {
     // Deactivation is the first event: it records the pointer position and closes nothing.
     QEvent deactivate(QEvent::WindowDeactivate);
     Send(deactivate);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(Open());
     EXPECT_TRUE(SaverWindowBase::MouseSeen());
     EXPECT_EQ(SaverWindowBase::MouseStart(), kAtStart);
@@ -230,7 +224,7 @@ TEST_P(DeactivationTest, RunsTheMouseDistanceTest) {
         QEvent event(c.type);
         Send(event);
     }
-    Pump();
+    PumpEvents();
     EXPECT_EQ(ClosedOnce(), c.closes) << c.fact;
     EXPECT_EQ(Open(), !c.closes) << c.fact;
 }
@@ -274,7 +268,7 @@ TEST_F(SaverWindowBaseTest, TheApplicationLosingTheFocusReachesTheWindow) {
     // Qt tells the application object, not the window, that the application went inactive;
     // the window hears of it all the same: as the first event, it records the position.
     Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(SaverWindowBase::MouseSeen());
     EXPECT_TRUE(Open());
 }
@@ -293,7 +287,7 @@ TEST_P(KeyPressTest, AnyKeyPressCloses) {
     Send(press);
     // The close is queued: the window is still there until the event loop runs.
     EXPECT_TRUE(Open()) << c.fact;
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(ClosedOnce()) << c.fact;
 }
 
@@ -312,7 +306,7 @@ TEST_F(SaverWindowBaseTest, ReleasingAKeyDoesNothing) {
     // A key release alone (the press went elsewhere) keeps the saver running.
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier);
     Send(release);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(Open());
     EXPECT_EQ(m_closed, 0);
 }
@@ -324,7 +318,7 @@ TEST_F(SaverWindowBaseTest, TurningTheWheelDoesNothing) {
     QWheelEvent wheel(at, at, QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     Send(wheel);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(Open());
 }
 
@@ -342,7 +336,7 @@ TEST_P(ButtonPressTest, NudgesThePointerAndCloses) {
     MoveTo(kRecorded);
     QTest::mousePress(m_window.data(), c.button, Qt::NoModifier,
                       m_window->mapFromGlobal(kRecorded));
-    Pump();
+    PumpEvents();
     if (c.closes) {
         // One pixel right of and one above where it was.
         EXPECT_EQ(QCursor::pos(), kRecorded + QPoint(1, -1)) << c.fact;
@@ -365,10 +359,10 @@ TEST_F(SaverWindowBaseTest, ACloseNotRequestedBySaverIsRefused) {
     // A close from outside (the window manager's, or a program's) is refused: the window stays
     // and the run goes on.
     EXPECT_FALSE(m_window->close());
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(Open());
     m_window->windowHandle()->close();
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(Open());
     EXPECT_EQ(m_closed, 0);
 }
@@ -384,7 +378,7 @@ TEST_F(SaverWindowBaseTest, SeveralQueuedCloseRequestsCloseOnce) {
                       QPointF(kRecorded), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     Send(click);
     QCursor::setPos(kRecorded + QPoint(10, 10));
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(ClosedOnce());
 }
 
@@ -393,7 +387,7 @@ TEST_F(SaverWindowBaseTest, ARequestLeftOverAfterTheWindowIsGoneDoesNothing) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
     Send(press);
     delete m_window.data();
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(m_window.isNull());
     EXPECT_EQ(m_closed, 0);
 }

@@ -4,6 +4,7 @@
 #include "settings/settings_keys.h"
 #include "support/case_name.h"
 #include "support/memory_profile_store.h"
+#include "support/pump_events.h"
 #include "time/time_sample.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@
 
 namespace chronivo {
 namespace {
+
+using test::PumpEvents;
 
 using test::CaseName;
 using test::PrintTo;
@@ -47,13 +50,6 @@ public:
     SaverWindow* m_current = nullptr;
 };
 
-// Lets queued events and deferred deletes run.
-void Pump() {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Counts the paints a window receives.
 class PaintCounter : public QObject {
 public:
@@ -70,7 +66,7 @@ class SaverWindowTest : public ::testing::Test {
 protected:
     void TearDown() override {
         delete m_window.data();
-        Pump();
+        PumpEvents(1);
     }
 
     // Builds the window (reading the settings) and shows it full screen.
@@ -206,7 +202,7 @@ TEST_F(SaverWindowTest, AFailedFrameReplacesTheWindowWhichGoesAfterItsPaint) {
     ASSERT_FALSE(m_window.isNull());
     EXPECT_TRUE(m_window->IsReplaced());
     EXPECT_FALSE(m_window->FrameTimer().isActive());
-    Pump();
+    PumpEvents(1);
     EXPECT_TRUE(m_window.isNull());
 }
 
@@ -239,7 +235,7 @@ TEST_F(SaverWindowTest, AWindowThatIsNotReplacedGoesOnDrawing) {
     m_window->FailNextFrameForTesting();
     m_window->repaint();
     m_window->repaint();
-    Pump();
+    PumpEvents(1);
     EXPECT_EQ(m_host.m_replaceCalls, 1);
     ASSERT_FALSE(m_window.isNull());
     EXPECT_FALSE(m_window->IsReplaced());
@@ -252,7 +248,7 @@ TEST_F(SaverWindowTest, AReplacementThatThrowsLeavesTheWindowRunning) {
     m_host.m_throwOnReplace = true;
     m_window->FailNextFrameForTesting();
     m_window->repaint();
-    Pump();
+    PumpEvents(1);
     ASSERT_FALSE(m_window.isNull());
     EXPECT_EQ(m_host.m_replaceCalls, 1);
     m_window->repaint();

@@ -1,5 +1,7 @@
 #include "saver/screen_cover.h"
 
+#include "support/pump_events.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -13,31 +15,25 @@
 namespace chronivo {
 namespace {
 
-void Pump() {
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using test::PumpEvents;
 
 // The offscreen platform has one screen; a cover is made for it as it would be for a second.
 class ScreenCoverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QCursor::setPos(100, 100);
-        Pump();
+        PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
         m_cover = new ScreenCover;
         QObject::connect(m_cover.data(), &SaverWindowBase::Closed, [this] { ++m_closed; });
         ASSERT_TRUE(m_cover->CreateOnScreen(*QGuiApplication::primaryScreen()));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_cover.data()));
-        Pump();
+        PumpEvents();
     }
 
     void TearDown() override {
         delete m_cover.data();
-        Pump();
+        PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
     }
 
@@ -73,13 +69,13 @@ TEST_F(ScreenCoverTest, CoversItsScreenInBlackWithoutPointer) {
 TEST_F(ScreenCoverTest, AKeyClosesIt) {
     // A key press on a cover counts as on the saver window.
     QTest::keyClick(m_cover.data(), Qt::Key_Shift);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(ClosedOnce());
 }
 
 TEST_F(ScreenCoverTest, AClickClosesIt) {
     QTest::mouseClick(m_cover.data(), Qt::RightButton, Qt::NoModifier, QPoint(50, 50));
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(ClosedOnce());
 }
 
@@ -87,13 +83,13 @@ TEST_F(ScreenCoverTest, TheMouseDistanceRuleHolds) {
     // The first movement records, 3 pixels keep, the fourth closes: the same shared record as
     // the saver window's.
     QCursor::setPos(400, 300);
-    Pump();
+    PumpEvents();
     ASSERT_TRUE(SaverWindowBase::MouseSeen());
     QCursor::setPos(403, 300);
-    Pump();
+    PumpEvents();
     ASSERT_FALSE(m_cover.isNull());
     QCursor::setPos(402, 302);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(ClosedOnce());
 }
 
@@ -101,7 +97,7 @@ TEST_F(ScreenCoverTest, RetiredItGoesWithoutEndingTheRun) {
     // Replaced along with the saver window: deleted, no Closed(), no close request honoured.
     m_cover->Retire();
     QTest::keyClick(m_cover.data(), Qt::Key_A);
-    Pump();
+    PumpEvents();
     EXPECT_TRUE(m_cover.isNull());
     EXPECT_EQ(m_closed, 0);
 }
