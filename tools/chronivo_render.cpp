@@ -64,8 +64,9 @@ int main(int argc, char** argv) {
         }
         store = std::make_unique<chronivo::QSettingsStore>(options.settingsFile);
     }
-    // Read exactly as a saver window reads them when it is built.
-    const chronivo::SaverSettings settings = chronivo::ReadSaverSettings(*store);
+    // Read exactly as a saver window reads them when it is built, at the first frame's moment.
+    const chronivo::TimeSample start = options.at ? *options.at : chronivo::SystemClock().Now();
+    const chronivo::SaverSettings settings = chronivo::ReadSaverSettings(*store, start.seconds);
 
     // Frames need fonts, so a GUI application; without a display the offscreen platform serves.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -76,7 +77,6 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argv[0], nullptr};
     const QGuiApplication app(qtArgc, qtArgv);
 
-    const chronivo::TimeSample start = options.at ? *options.at : chronivo::SystemClock().Now();
     chronivo::FrameOptions frameOptions;
     frameOptions.dpi = options.dpi;
     try {

@@ -1,12 +1,15 @@
 #include "saver/frame_composer.h"
 
 #include "saver/rainbow.h"
+#include "saver/world_clock.h"
 #include "time/computer_zone.h"
 #include "time/local_time.h"
 #include "time/world_time.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -71,7 +74,11 @@ FrameComposer::FrameComposer(const SaverSettings& settings, const FrameOptions& 
     , m_speed(UsableSpeed(settings.m_speed))
     , m_rainbow(settings.m_rainbow)
     , m_target(TargetOf(settings))
-    , m_title(settings.m_title) {}
+    , m_title(settings.m_title) {
+    for (std::size_t i = 0; i < m_worldTimeZones.size(); ++i) {
+        m_worldTimeZones[i] = CityTimeZone(settings.m_worldLabels[i]);
+    }
+}
 
 void FrameComposer::FixCountdownTarget(TimeSample now) {
     if (m_targetFixed) {
@@ -154,17 +161,39 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
     return m_record;
 }
 
+QString FrameComposer::CityLabel(std::size_t i, std::int64_t utcSeconds) {
+    const std::int64_t offset =
+        CityUtcOffset(m_worldTimeZones[i], m_settings.m_worldZones[i], utcSeconds, m_daylightRules);
+    return QString::fromStdString(FormatCityLabel(m_settings.m_worldLabels[i], offset, utcSeconds,
+                                                  m_settings.m_24Hour != 0,
+                                                  m_settings.m_showSeconds != 0));
+}
+
 void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
-    // 7. One band per city, all through the weekday slot, so the font is fitted to the first
-    // city's label; the labels are black on every background.
+    // 7. One band per city, all through the weekday slot; the labels are black on every
+    // background.
     const std::int32_t count = std::min(m_settings.m_worldCount, kMaxWorldTimeEntries);
+    const auto cities = static_cast<std::size_t>(count);
+    std::array<QString, kMaxWorldTimeEntries> labels;
+    for (std::size_t i = 0; i < cities; ++i) {
+        labels[i] = CityLabel(i, m_timeSample.seconds);
+    }
+    if (!m_weekdayFont) {
+        // The one font must keep every city's label inside its band for as long as the window
+        // runs: it is fitted to all of them, and to each as it reads twelve hours later, since
+        // "AM" and "PM" differ in width.
+        constexpr std::int64_t kLatest = std::numeric_limits<std::int64_t>::max() - 12 * 3600;
+        std::array<QString, 2 * kMaxWorldTimeEntries> fitted;
+        for (std::size_t i = 0; i < cities; ++i) {
+            fitted[2 * i] = labels[i];
+            fitted[2 * i + 1] = CityLabel(i, std::min(m_timeSample.seconds, kLatest) + 12 * 3600);
+        }
+        m_text.FitSlot(m_weekdayFont, dc, WorldBandRect(frame, count, 0),
+                       std::span<const QString>(fitted.data(), 2 * cities));
+    }
     for (std::int32_t i = 0; i < count; ++i) {
-        const auto index = static_cast<std::size_t>(i);
-        const std::string label = FormatCityLabel(
-            m_settings.m_worldLabels[index], m_settings.m_worldZones[index], m_timeSample.seconds,
-            m_settings.m_24Hour != 0, m_settings.m_showSeconds != 0, m_daylightRules);
         DrawRecorded("city", &m_weekdayFont, dc, WorldBandRect(frame, count, i),
-                     QString::fromStdString(label), true, 0x000000);
+                     labels[static_cast<std::size_t>(i)], true, 0x000000);
     }
 }
 

@@ -12,7 +12,9 @@
 #include <QPainter>
 #include <QSize>
 #include <QString>
+#include <QTimeZone>
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -98,6 +100,8 @@ public:
 private:
     std::int32_t DevicePixels(int logical) const;
     bool IsWorldTimeFrame() const;
+    // The band text of city i (0 .. m_worldCount - 1) at utcSeconds.
+    QString CityLabel(std::size_t i, std::int64_t utcSeconds);
     void DrawWorldBands(QPainter& dc, const FrameRect& frame);
     // `local`: the frame's moment in local fields, none when it cannot be converted.
     void DrawClock(QPainter& dc, const FrameRect& frame, const std::optional<std::tm>& local);
@@ -108,8 +112,10 @@ private:
 
     const SaverSettings m_settings;
     const double m_devicePixelRatio;
-    DaylightRules m_daylightRules;
-    TextFitting m_text; // fitting, with the temporary font
+    // Each chosen city's tz zone, looked up once; invalid for a label that keeps its stored code.
+    std::array<QTimeZone, kMaxWorldTimeEntries> m_worldTimeZones;
+    DaylightRules m_daylightRules; // the computer's rule, for labels that keep their code
+    TextFitting m_text;            // fitting, with the temporary font
 
     // Per-window frame state.
     QImage m_frameBitmap;      // the off-screen buffer, made on the first frame

@@ -1,5 +1,6 @@
 #include "saver/saver_settings.h"
 
+#include "saver/world_clock.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 
@@ -8,7 +9,7 @@
 
 namespace chronivo {
 
-SaverSettings ReadSaverSettings(const ProfileStore& store) {
+SaverSettings ReadSaverSettings(const ProfileStore& store, std::int64_t utcSeconds) {
     // The saver's own order and defaults ("Speed" is 600 here, not the dialog's 1000). Only the
     // defaults depend on the reader; the order is kept so the store sees the same reads as ever.
     SaverSettings s;
@@ -25,37 +26,46 @@ SaverSettings ReadSaverSettings(const ProfileStore& store) {
     s.m_showSeconds = ReadInt(store, keys::ShowSec, Reader::Saver);
     s.m_24Hour = ReadInt(store, keys::Hour24, Reader::Saver);
     // The cities are loaded whatever "WorldTime" holds; it is read last.
-    LoadWorldTimeEntries(store, s);
+    LoadWorldTimeEntries(store, s, utcSeconds);
     s.m_worldTime = ReadInt(store, keys::WorldTime, Reader::Saver);
     return s;
 }
 
-void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings) {
+void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings,
+                          std::int64_t utcSeconds) {
     // The dialog never stores more than ten cities. A larger count written by anything else
     // keeps the first ten stored entries and reads no key beyond them; a negative one keeps none.
     const int count =
         std::clamp(ReadInt(store, keys::WTcount, Reader::Saver), 0, kMaxWorldTimeEntries);
     auto& labels = settings.m_worldLabels;
     auto& zones = settings.m_worldZones;
+    std::array<std::int64_t, kMaxWorldTimeEntries> offsets{};
     labels.fill(std::string());
     zones.fill(0);
     settings.m_worldCount = 0;
+    // A label outside the table is placed by its stored code's standard offset: a rule without
+    // daylight saving leaves ZoneCodeOffset exactly that.
+    DaylightRules standardOnly([](std::int32_t) { return DaylightRule{}; });
 
     for (int i = 0; i < count; ++i) {
         std::string text = ReadString(store, keys::WTtext, WorldTextKey(i)).toStdString();
         const ZoneCode code = ReadInt(store, keys::WTzone, WorldZoneKey(i), Reader::Saver);
-        // The new entry goes before the first one it precedes, so it lands after every entry
-        // with its own code and equal codes keep their stored (alphabetical) order.
-        int at = 0;
-        while (at < i && !ZoneCodeBefore(code, zones[at])) {
-            ++at;
+        const std::int64_t offset =
+            CityUtcOffset(CityTimeZone(text), code, utcSeconds, standardOnly);
+        // The new entry goes after every entry whose offset is not larger, so equal offsets
+        // keep their stored (alphabetical) order.
+        int at = i;
+        while (at > 0 && offsets[at - 1] > offset) {
+            --at;
         }
         for (int k = i; k > at; --k) {
             labels[k] = std::move(labels[k - 1]);
             zones[k] = zones[k - 1];
+            offsets[k] = offsets[k - 1];
         }
         labels[at] = std::move(text);
         zones[at] = code;
+        offsets[at] = offset;
         settings.m_worldCount = i + 1;
     }
 }

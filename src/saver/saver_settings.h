@@ -25,7 +25,8 @@ struct SaverSettings {
     std::int32_t m_rainbow = 0; // "Rainbow": non-zero paints drifting stripes
     std::int32_t m_showSeconds = 0; // "ShowSec"
     std::int32_t m_24Hour = 0;      // "24Hour"
-    // The chosen cities in display order (ZoneCodeBefore), m_worldCount of them (0 to 10).
+    // The chosen cities from west to east (OrderWorldTimeEntries), m_worldCount of them (0 to
+    // 10).
     std::int32_t m_worldCount = 0;
     std::array<std::string, kMaxWorldTimeEntries> m_worldLabels;
     std::array<ZoneCode, kMaxWorldTimeEntries> m_worldZones{};
@@ -33,12 +34,15 @@ struct SaverSettings {
 };
 
 // Reads the saver's settings with the saver's defaults, in the saver's order, and loads the
-// world-time entries into display order.
-SaverSettings ReadSaverSettings(const ProfileStore& store);
+// world-time entries in their order at utcSeconds, the moment the settings are read.
+SaverSettings ReadSaverSettings(const ProfileStore& store, std::int64_t utcSeconds);
 
 // Reads "WTcount" and the entries 0 .. count - 1 into m_worldCount, m_worldLabels and
-// m_worldZones, each inserted so the list stays in ZoneCodeBefore order (equal codes keep their
-// stored order). A count above 10 holds the first ten entries; a negative one holds none.
-void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings);
+// m_worldZones, ordered west to east by each city's offset from UTC at utcSeconds (seconds since
+// 1970 UTC): a city of the table by its tz zone, any other label by its stored code's standard
+// offset. Equal offsets keep the stored order. A count above 10 holds the first ten entries; a
+// negative one holds none.
+void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings,
+                          std::int64_t utcSeconds);
 
 } // namespace chronivo

@@ -42,8 +42,8 @@ std::uint32_t ToColorRef(const QColor& color) {
 
 SaverWindow::SaverWindow(SaverHost& host)
     : m_host(host)
-    , m_settings(ReadSaverSettings(host.Profile()))
-    , m_time(host.TimeSource().Now()) {
+    , m_time(host.TimeSource().Now())
+    , m_settings(ReadSaverSettings(host.Profile(), m_time.seconds)) {
     // Settings are read here and only here: a running window never sees a later change.
     m_backColor = ToColorRef(palette().color(QPalette::Window));
 

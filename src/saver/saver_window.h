@@ -57,8 +57,8 @@ protected:
     virtual void DrawFrame(const QRect& updateRect);
 
     SaverHost& m_host;
+    TimeSample m_time; // time of the current frame; construction time at first
     SaverSettings m_settings;
-    TimeSample m_time;             // time of the current frame; construction time at first
     std::uint32_t m_backColor = 0; // 0x00BBGGRR
     std::int32_t m_firstPaint = 1; // the first paint has not happened yet
     std::int32_t m_replaced = 0;   // set by the host: delete this window after its paint

@@ -26,7 +26,7 @@ std::int32_t PointSizeToPixels(std::int32_t dpi, std::int32_t size) {
 }
 
 FrameRect MeasureText(QPainter& dc, const FrameRect& rect, const QString& text) {
-    const QRect measured = dc.fontMetrics().boundingRect(ToQRect(rect), Qt::TextWordWrap, text);
+    const QRect measured = dc.fontMetrics().boundingRect(ToQRect(rect), Qt::TextSingleLine, text);
     return FromQRect(measured);
 }
 
@@ -55,10 +55,12 @@ QFont TextFitting::NewPointFont(QPainter& dc, const QString& face, std::int32_t 
 }
 
 QFont TextFitting::FitFont(QPainter& dc, const QString& face, std::int32_t size,
-                           const FrameRect& rect, const QString& text) {
+                           const FrameRect& rect, std::span<const QString> texts) {
     for (;;) {
         QFont font = NewPointFont(dc, face, size);
-        if (TextFits(MeasureText(dc, rect, text), rect)) {
+        if (std::all_of(texts.begin(), texts.end(), [&](const QString& text) {
+                return TextFits(MeasureText(dc, rect, text), rect);
+            })) {
             return font;
         }
         size = NextFitSize(size);
@@ -81,11 +83,18 @@ void TextFitting::SelectFont(QPainter& dc, const QFont* font, bool takeOwnership
     }
 }
 
+void TextFitting::FitSlot(FontSlot& slot, QPainter& dc, const FrameRect& rect,
+                          std::span<const QString> texts) {
+    if (!slot) {
+        slot = FitFont(dc, QString(), kFitStartSize, rect, texts);
+        m_tempFont.reset(); // the slot has it now
+    }
+}
+
 std::int32_t TextFitting::DrawSlotText(FontSlot& slot, QPainter& dc, const FrameRect& rect,
                                        const QString& text, bool centre) {
     if (!slot) {
-        slot = FitFont(dc, QString(), kFitStartSize, rect, text);
-        m_tempFont.reset(); // the slot has it now
+        FitSlot(slot, dc, rect, {&text, 1}); // leaves the fitted font selected
     } else {
         SelectFont(dc, &*slot, false);
     }

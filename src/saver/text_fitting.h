@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace chronivo {
@@ -36,9 +37,9 @@ std::int32_t PointSizeToPixels(std::int32_t dpi, std::int32_t size);
 // kept for the life of the window.
 using FontSlot = std::optional<QFont>;
 
-// Where the text measured with `dc`'s current font lands when laid out in `rect` with word
-// wrapping: left and top kept, right at the end of the widest line (past rect when one word is
-// wider than it), bottom below the last line. Exclusive edges.
+// Where the text measured with `dc`'s current font lands when laid out in `rect` as the one line
+// it is drawn as: left and top kept, right at the end of the line (past rect when the line is
+// wider), bottom below it. Exclusive edges.
 FrameRect MeasureText(QPainter& dc, const FrameRect& rect, const QString& text);
 
 // The fit test: the measured text ends at or before rect's right and bottom edges.
@@ -61,11 +62,21 @@ public:
     // face), selected into dc and kept as the temporary font.
     QFont NewPointFont(QPainter& dc, const QString& face, std::int32_t size);
 
-    // Tries NewPointFont from `size` downwards until the text measured in rect fits, or the next
-    // size would be below 40; returns that font (the last one made, fitting or not), selected
-    // into dc and kept as the temporary font.
+    // Tries NewPointFont from `size` downwards until every one of `texts` measured in rect fits,
+    // or the next size would be below 40; returns that font (the last one made, fitting or not),
+    // selected into dc and kept as the temporary font.
     QFont FitFont(QPainter& dc, const QString& face, std::int32_t size, const FrameRect& rect,
-                  const QString& text);
+                  std::span<const QString> texts);
+    QFont FitFont(QPainter& dc, const QString& face, std::int32_t size, const FrameRect& rect,
+                  const QString& text) {
+        return FitFont(dc, face, size, rect, {&text, 1});
+    }
+
+    // Fills an empty slot with the font fitted to all of `texts` in rect, so that each of them
+    // fits when it is drawn through the slot later; the slot takes the font from the temporary
+    // one. A filled slot is left as it is.
+    void FitSlot(FontSlot& slot, QPainter& dc, const FrameRect& rect,
+                 std::span<const QString> texts);
 
     // Selects `font` into dc (none: dc keeps its font); with takeOwnership it becomes the
     // temporary font.

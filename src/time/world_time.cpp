@@ -15,151 +15,154 @@ ZoneParts DecodeZoneCode(ZoneCode code) {
 }
 
 // Grouped by code, groups in the order of their first appearance, cities in the order added.
-// Some codes are deliberately not the cities' present-day offsets (Kamchatka 1, Suva and
-// Wellington 0, Kiritimati 14400, St. John's -17999): the table is kept exactly as users have
-// always had it, since their stored selections carry these codes.
+// Some codes are not the cities' present-day offsets (Kamchatka 1, Suva and Wellington 0,
+// Kiritimati 14400, St. John's -17999): the codes are kept exactly as users have always had
+// them, since their stored selections and other readers carry these codes. What a label shows
+// comes from the tz zone instead.
 const std::array<WorldCity, kWorldCityCount> WorldCityTable = {
-    WorldCity{"Dublin", 1},
-    WorldCity{"Kamchatka", 1},
-    WorldCity{"Lisbon", 1},
-    WorldCity{"London", 1},
-    WorldCity{"Casablanca", 0},
-    WorldCity{"Reykjavik", 0},
-    WorldCity{"Suva", 0},
-    WorldCity{"Wellington", 0},
-    WorldCity{"Algiers", 7200},
-    WorldCity{"Lagos", 7200},
-    WorldCity{"Amsterdam", 7201},
-    WorldCity{"Barcelona", 7201},
-    WorldCity{"Belgrade", 7201},
-    WorldCity{"Berlin", 7201},
-    WorldCity{"Brussels", 7201},
-    WorldCity{"Budapest", 7201},
-    WorldCity{"Copenhagen", 7201},
-    WorldCity{"Frankfurt", 7201},
-    WorldCity{"Geneva", 7201},
-    WorldCity{"Madrid", 7201},
-    WorldCity{"Oslo", 7201},
-    WorldCity{"Paris", 7201},
-    WorldCity{"Prague", 7201},
-    WorldCity{"Rome", 7201},
-    WorldCity{"Stockholm", 7201},
-    WorldCity{"Vienna", 7201},
-    WorldCity{"Warsaw", 7201},
-    WorldCity{"Zurich", 7201},
-    WorldCity{"Zagreb", 7201},
-    WorldCity{"Amman", 14401},
-    WorldCity{"Ankara", 14401},
-    WorldCity{"Athens", 14401},
-    WorldCity{"Beirut", 14401},
-    WorldCity{"Bucharest", 14401},
-    WorldCity{"Cairo", 14401},
-    WorldCity{"Helsinki", 14401},
-    WorldCity{"Istanbul", 14401},
-    WorldCity{"Jerusalem", 14401},
-    WorldCity{"Minsk", 14401},
-    WorldCity{"Sofia", 14401},
-    WorldCity{"Cape Town", 14400},
-    WorldCity{"Harare", 14400},
-    WorldCity{"Johannesburg", 14400},
-    WorldCity{"Kiritimati", 14400},
-    WorldCity{"Tallinn", 14400},
-    WorldCity{"Addis Ababa", 21600},
-    WorldCity{"Aden", 21600},
-    WorldCity{"Antananarivo", 21600},
-    WorldCity{"Khartoum", 21600},
-    WorldCity{"Kuwait City", 21600},
-    WorldCity{"Nairobi", 21600},
-    WorldCity{"Riyadh", 21600},
-    WorldCity{"Baghdad", 21601},
-    WorldCity{"Moscow", 21601},
-    WorldCity{"Tehran", 25201},
-    WorldCity{"Kabul", 32400},
-    WorldCity{"Islamabad", 36000},
-    WorldCity{"Tashkent", 36000},
-    WorldCity{"Calcutta", 39600},
-    WorldCity{"Mumbai", 39600},
-    WorldCity{"New Delhi", 39600},
-    WorldCity{"Kathmandu", 41400},
-    WorldCity{"Dhaka", 43200},
-    WorldCity{"Rangoon", 46800},
-    WorldCity{"Bangkok", 50400},
-    WorldCity{"Hanoi", 50400},
-    WorldCity{"Jakarta", 50400},
-    WorldCity{"Beijing", 57600},
-    WorldCity{"Hong Kong", 57600},
-    WorldCity{"Kuala Lumpur", 57600},
-    WorldCity{"Manila", 57600},
-    WorldCity{"Perth", 57600},
-    WorldCity{"Shanghai", 57600},
-    WorldCity{"Singapore", 57600},
-    WorldCity{"Taipei", 57600},
-    WorldCity{"Seoul", 64800},
-    WorldCity{"Tokyo", 64800},
-    WorldCity{"Adelaide", 68400},
-    WorldCity{"Darwin", 68400},
-    WorldCity{"Brisbane", 72000},
-    WorldCity{"Canberra", 72000},
-    WorldCity{"Melbourne", 72000},
-    WorldCity{"Sydney", 72000},
-    WorldCity{"Vladivostok", 72001},
-    WorldCity{"Brasilia", -21600},
-    WorldCity{"Buenos Aires", -21600},
-    WorldCity{"Montevideo", -21600},
-    WorldCity{"Rio de Janeiro", -21600},
-    WorldCity{"Sao Paulo", -21600},
-    WorldCity{"St. John's", -17999},
-    WorldCity{"Asuncion", -28800},
-    WorldCity{"Caracas", -28800},
-    WorldCity{"La Paz", -28800},
-    WorldCity{"San Juan", -28800},
-    WorldCity{"Santiago", -28800},
-    WorldCity{"Santo Domingo", -28800},
-    WorldCity{"Halifax", -28799},
-    WorldCity{"Atlanta", -35999},
-    WorldCity{"Boston", -35999},
-    WorldCity{"Detroit", -35999},
-    WorldCity{"Havana", -35999},
-    WorldCity{"Montreal", -35999},
-    WorldCity{"Nassau", -35999},
-    WorldCity{"New York", -35999},
-    WorldCity{"Ottawa", -35999},
-    WorldCity{"Toronto", -35999},
-    WorldCity{"Washington DC", -35999},
-    WorldCity{"Bogota", -36000},
-    WorldCity{"Indianapolis", -36000},
-    WorldCity{"Kingston", -36000},
-    WorldCity{"Lima", -36000},
-    WorldCity{"Chicago", -43199},
-    WorldCity{"Houston", -43199},
-    WorldCity{"Mexico City", -43199},
-    WorldCity{"Minneapolis", -43199},
-    WorldCity{"Montgomery", -43199},
-    WorldCity{"New Orleans", -43199},
-    WorldCity{"St. Paul", -43199},
-    WorldCity{"Winnipeg", -43199},
-    WorldCity{"Guatemala", -43200},
-    WorldCity{"Managua", -43200},
-    WorldCity{"San Salvador", -43200},
-    WorldCity{"Tegucigalpa", -43200},
-    WorldCity{"Aklavik", -50399},
-    WorldCity{"Denver", -50399},
-    WorldCity{"Salt Lake", -50399},
-    WorldCity{"Edmonton", -50399},
-    WorldCity{"Phoenix", -50400},
-    WorldCity{"Los Angeles", -57599},
-    WorldCity{"San Francisco", -57599},
-    WorldCity{"Seattle", -57599},
-    WorldCity{"Vancouver", -57599},
-    WorldCity{"Anchorage", -64799},
-    WorldCity{"Honolulu", -72000},
+    WorldCity{"Dublin", 1, "Europe/Dublin"},
+    WorldCity{"Kamchatka", 1, "Asia/Kamchatka"},
+    WorldCity{"Lisbon", 1, "Europe/Lisbon"},
+    WorldCity{"London", 1, "Europe/London"},
+    WorldCity{"Casablanca", 0, "Africa/Casablanca"},
+    WorldCity{"Reykjavik", 0, "Atlantic/Reykjavik"},
+    WorldCity{"Suva", 0, "Pacific/Fiji"},
+    WorldCity{"Wellington", 0, "Pacific/Auckland"},
+    WorldCity{"Algiers", 7200, "Africa/Algiers"},
+    WorldCity{"Lagos", 7200, "Africa/Lagos"},
+    WorldCity{"Amsterdam", 7201, "Europe/Amsterdam"},
+    WorldCity{"Barcelona", 7201, "Europe/Madrid"},
+    WorldCity{"Belgrade", 7201, "Europe/Belgrade"},
+    WorldCity{"Berlin", 7201, "Europe/Berlin"},
+    WorldCity{"Brussels", 7201, "Europe/Brussels"},
+    WorldCity{"Budapest", 7201, "Europe/Budapest"},
+    WorldCity{"Copenhagen", 7201, "Europe/Copenhagen"},
+    WorldCity{"Frankfurt", 7201, "Europe/Berlin"},
+    WorldCity{"Geneva", 7201, "Europe/Zurich"},
+    WorldCity{"Madrid", 7201, "Europe/Madrid"},
+    WorldCity{"Oslo", 7201, "Europe/Oslo"},
+    WorldCity{"Paris", 7201, "Europe/Paris"},
+    WorldCity{"Prague", 7201, "Europe/Prague"},
+    WorldCity{"Rome", 7201, "Europe/Rome"},
+    WorldCity{"Stockholm", 7201, "Europe/Stockholm"},
+    WorldCity{"Vienna", 7201, "Europe/Vienna"},
+    WorldCity{"Warsaw", 7201, "Europe/Warsaw"},
+    WorldCity{"Zurich", 7201, "Europe/Zurich"},
+    WorldCity{"Zagreb", 7201, "Europe/Zagreb"},
+    WorldCity{"Amman", 14401, "Asia/Amman"},
+    WorldCity{"Ankara", 14401, "Europe/Istanbul"},
+    WorldCity{"Athens", 14401, "Europe/Athens"},
+    WorldCity{"Beirut", 14401, "Asia/Beirut"},
+    WorldCity{"Bucharest", 14401, "Europe/Bucharest"},
+    WorldCity{"Cairo", 14401, "Africa/Cairo"},
+    WorldCity{"Helsinki", 14401, "Europe/Helsinki"},
+    WorldCity{"Istanbul", 14401, "Europe/Istanbul"},
+    WorldCity{"Jerusalem", 14401, "Asia/Jerusalem"},
+    WorldCity{"Minsk", 14401, "Europe/Minsk"},
+    WorldCity{"Sofia", 14401, "Europe/Sofia"},
+    WorldCity{"Cape Town", 14400, "Africa/Johannesburg"},
+    WorldCity{"Harare", 14400, "Africa/Harare"},
+    WorldCity{"Johannesburg", 14400, "Africa/Johannesburg"},
+    WorldCity{"Kiritimati", 14400, "Pacific/Kiritimati"},
+    WorldCity{"Tallinn", 14400, "Europe/Tallinn"},
+    WorldCity{"Addis Ababa", 21600, "Africa/Addis_Ababa"},
+    WorldCity{"Aden", 21600, "Asia/Aden"},
+    WorldCity{"Antananarivo", 21600, "Indian/Antananarivo"},
+    WorldCity{"Khartoum", 21600, "Africa/Khartoum"},
+    WorldCity{"Kuwait City", 21600, "Asia/Kuwait"},
+    WorldCity{"Nairobi", 21600, "Africa/Nairobi"},
+    WorldCity{"Riyadh", 21600, "Asia/Riyadh"},
+    WorldCity{"Baghdad", 21601, "Asia/Baghdad"},
+    WorldCity{"Moscow", 21601, "Europe/Moscow"},
+    WorldCity{"Tehran", 25201, "Asia/Tehran"},
+    WorldCity{"Kabul", 32400, "Asia/Kabul"},
+    WorldCity{"Islamabad", 36000, "Asia/Karachi"},
+    WorldCity{"Tashkent", 36000, "Asia/Tashkent"},
+    WorldCity{"Calcutta", 39600, "Asia/Kolkata"},
+    WorldCity{"Mumbai", 39600, "Asia/Kolkata"},
+    WorldCity{"New Delhi", 39600, "Asia/Kolkata"},
+    WorldCity{"Kathmandu", 41400, "Asia/Kathmandu"},
+    WorldCity{"Dhaka", 43200, "Asia/Dhaka"},
+    WorldCity{"Rangoon", 46800, "Asia/Yangon"},
+    WorldCity{"Bangkok", 50400, "Asia/Bangkok"},
+    WorldCity{"Hanoi", 50400, "Asia/Ho_Chi_Minh"},
+    WorldCity{"Jakarta", 50400, "Asia/Jakarta"},
+    WorldCity{"Beijing", 57600, "Asia/Shanghai"},
+    WorldCity{"Hong Kong", 57600, "Asia/Hong_Kong"},
+    WorldCity{"Kuala Lumpur", 57600, "Asia/Kuala_Lumpur"},
+    WorldCity{"Manila", 57600, "Asia/Manila"},
+    WorldCity{"Perth", 57600, "Australia/Perth"},
+    WorldCity{"Shanghai", 57600, "Asia/Shanghai"},
+    WorldCity{"Singapore", 57600, "Asia/Singapore"},
+    WorldCity{"Taipei", 57600, "Asia/Taipei"},
+    WorldCity{"Seoul", 64800, "Asia/Seoul"},
+    WorldCity{"Tokyo", 64800, "Asia/Tokyo"},
+    WorldCity{"Adelaide", 68400, "Australia/Adelaide"},
+    WorldCity{"Darwin", 68400, "Australia/Darwin"},
+    WorldCity{"Brisbane", 72000, "Australia/Brisbane"},
+    WorldCity{"Canberra", 72000, "Australia/Sydney"},
+    WorldCity{"Melbourne", 72000, "Australia/Melbourne"},
+    WorldCity{"Sydney", 72000, "Australia/Sydney"},
+    WorldCity{"Vladivostok", 72001, "Asia/Vladivostok"},
+    WorldCity{"Brasilia", -21600, "America/Sao_Paulo"},
+    WorldCity{"Buenos Aires", -21600, "America/Argentina/Buenos_Aires"},
+    WorldCity{"Montevideo", -21600, "America/Montevideo"},
+    WorldCity{"Rio de Janeiro", -21600, "America/Sao_Paulo"},
+    WorldCity{"Sao Paulo", -21600, "America/Sao_Paulo"},
+    WorldCity{"St. John's", -17999, "America/St_Johns"},
+    WorldCity{"Asuncion", -28800, "America/Asuncion"},
+    WorldCity{"Caracas", -28800, "America/Caracas"},
+    WorldCity{"La Paz", -28800, "America/La_Paz"},
+    WorldCity{"San Juan", -28800, "America/Puerto_Rico"},
+    WorldCity{"Santiago", -28800, "America/Santiago"},
+    WorldCity{"Santo Domingo", -28800, "America/Santo_Domingo"},
+    WorldCity{"Halifax", -28799, "America/Halifax"},
+    WorldCity{"Atlanta", -35999, "America/New_York"},
+    WorldCity{"Boston", -35999, "America/New_York"},
+    WorldCity{"Detroit", -35999, "America/Detroit"},
+    WorldCity{"Havana", -35999, "America/Havana"},
+    WorldCity{"Montreal", -35999, "America/Toronto"},
+    WorldCity{"Nassau", -35999, "America/Nassau"},
+    WorldCity{"New York", -35999, "America/New_York"},
+    WorldCity{"Ottawa", -35999, "America/Toronto"},
+    WorldCity{"Toronto", -35999, "America/Toronto"},
+    WorldCity{"Washington DC", -35999, "America/New_York"},
+    WorldCity{"Bogota", -36000, "America/Bogota"},
+    WorldCity{"Indianapolis", -36000, "America/Indiana/Indianapolis"},
+    WorldCity{"Kingston", -36000, "America/Jamaica"},
+    WorldCity{"Lima", -36000, "America/Lima"},
+    WorldCity{"Chicago", -43199, "America/Chicago"},
+    WorldCity{"Houston", -43199, "America/Chicago"},
+    WorldCity{"Mexico City", -43199, "America/Mexico_City"},
+    WorldCity{"Minneapolis", -43199, "America/Chicago"},
+    WorldCity{"Montgomery", -43199, "America/Chicago"},
+    WorldCity{"New Orleans", -43199, "America/Chicago"},
+    WorldCity{"St. Paul", -43199, "America/Chicago"},
+    WorldCity{"Winnipeg", -43199, "America/Winnipeg"},
+    WorldCity{"Guatemala", -43200, "America/Guatemala"},
+    WorldCity{"Managua", -43200, "America/Managua"},
+    WorldCity{"San Salvador", -43200, "America/El_Salvador"},
+    WorldCity{"Tegucigalpa", -43200, "America/Tegucigalpa"},
+    WorldCity{"Aklavik", -50399, "America/Inuvik"},
+    WorldCity{"Denver", -50399, "America/Denver"},
+    WorldCity{"Salt Lake", -50399, "America/Denver"},
+    WorldCity{"Edmonton", -50399, "America/Edmonton"},
+    WorldCity{"Phoenix", -50400, "America/Phoenix"},
+    WorldCity{"Los Angeles", -57599, "America/Los_Angeles"},
+    WorldCity{"San Francisco", -57599, "America/Los_Angeles"},
+    WorldCity{"Seattle", -57599, "America/Los_Angeles"},
+    WorldCity{"Vancouver", -57599, "America/Vancouver"},
+    WorldCity{"Anchorage", -64799, "America/Anchorage"},
+    WorldCity{"Honolulu", -72000, "Pacific/Honolulu"},
 };
 
-bool ZoneCodeBefore(ZoneCode a, ZoneCode b) {
-    if (a < 0) {
-        return b >= 0 || a < b;
+const WorldCity* FindWorldCity(std::string_view label) {
+    for (const WorldCity& city : WorldCityTable) {
+        if (label == city.name) {
+            return &city;
+        }
     }
-    return b >= 0 && a > b;
+    return nullptr;
 }
 
 const char* CityTimePattern(bool use24Hour, bool showSeconds) {
@@ -169,25 +172,30 @@ const char* CityTimePattern(bool use24Hour, bool showSeconds) {
     return showSeconds ? " %I:%M:%S %p" : " %I:%M %p";
 }
 
-std::string FormatCityLabel(std::string_view label, ZoneCode zone, std::int64_t utcSeconds,
-                            bool use24Hour, bool showSeconds, DaylightRules& rules) {
+std::int64_t ZoneCodeOffset(ZoneCode zone, std::int64_t utcSeconds, DaylightRules& rules) {
     const ZoneParts parts = DecodeZoneCode(zone);
-    std::int64_t offset = parts.offsetSeconds;
-    std::optional<std::tm> fields = FieldsAtOffset(utcSeconds, offset); // standard time
-    if (fields && parts.daylight) {
-        // tm_year + 1900 in 64 bits: gmtime allows tm_year up to INT_MAX.
-        const std::int64_t year = static_cast<std::int64_t>(fields->tm_year) + 1900;
-        const DaylightRule& rule =
-            rules.ForYear(year > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(year));
-        const std::int32_t secondOfDay =
-            fields->tm_hour * 3600 + fields->tm_min * 60 + fields->tm_sec;
-        if (InDaylightPeriod(rule, fields->tm_yday, secondOfDay)) {
-            offset += rule.amountSeconds;
-            fields = FieldsAtOffset(utcSeconds, offset);
-        }
+    if (!parts.daylight) {
+        return parts.offsetSeconds;
     }
+    const std::optional<std::tm> standard = FieldsAtOffset(utcSeconds, parts.offsetSeconds);
+    if (!standard) {
+        return parts.offsetSeconds;
+    }
+    // tm_year + 1900 in 64 bits: gmtime allows tm_year up to INT_MAX.
+    const std::int64_t year = static_cast<std::int64_t>(standard->tm_year) + 1900;
+    const DaylightRule& rule =
+        rules.ForYear(year > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(year));
+    const std::int32_t secondOfDay =
+        standard->tm_hour * 3600 + standard->tm_min * 60 + standard->tm_sec;
+    return InDaylightPeriod(rule, standard->tm_yday, secondOfDay)
+               ? std::int64_t{parts.offsetSeconds} + rule.amountSeconds
+               : parts.offsetSeconds;
+}
+
+std::string FormatCityLabel(std::string_view label, std::int64_t offsetSeconds,
+                            std::int64_t utcSeconds, bool use24Hour, bool showSeconds) {
     std::string text(label);
-    if (fields) {
+    if (const std::optional<std::tm> fields = FieldsAtOffset(utcSeconds, offsetSeconds)) {
         text += FormatTimeC(CityTimePattern(use24Hour, showSeconds), *fields);
     }
     return text;

@@ -21,15 +21,17 @@ protected:
         m_path = m_root.filePath(QStringLiteral("Velstrand/Utilities/Chronivo.conf"));
         m_file = std::make_unique<QSettingsStore>(m_path);
     }
-    // The saver's reading, from a store of its own on the same file.
-    SaverSettings SaverReads() const { return ReadSaverSettings(QSettingsStore(m_path)); }
+    // The saver's reading, from a store of its own on the same file, on 2026-07-15 12:00 UTC.
+    SaverSettings SaverReads() const {
+        return ReadSaverSettings(QSettingsStore(m_path), 1784116800);
+    }
 
     QTemporaryDir m_root;
     QString m_path;
     std::unique_ptr<QSettingsStore> m_file;
 };
 
-TEST_F(RoundTripTest, FarTargetFlagsSpeedTitleAndCitiesInDisplayOrder) {
+TEST_F(RoundTripTest, FarTargetFlagsSpeedTitleAndCitiesFromWestToEast) {
     OpenOn(*m_file);
     EnterFarTarget();
     Type("m_titleEdit", QStringLiteral("Halley's return, 2150"));
@@ -62,16 +64,15 @@ TEST_F(RoundTripTest, FarTargetFlagsSpeedTitleAndCitiesInDisplayOrder) {
     EXPECT_EQ(saver.m_showSeconds, 1);
     EXPECT_EQ(saver.m_24Hour, 1);
     EXPECT_EQ(saver.m_worldTime, 1);
-    // Display order: west of UTC from the farthest west eastwards (Honolulu -10:00, New York
-    // -5:00), then the rest from the farthest east westwards (Sydney, Tokyo, London).
+    // From west to east, each with the code the dialog stored for it.
     ASSERT_EQ(saver.m_worldCount, 5);
     const std::vector<std::string> labels(saver.m_worldLabels.begin(),
                                           saver.m_worldLabels.begin() + saver.m_worldCount);
     EXPECT_EQ(labels,
-              (std::vector<std::string>{"Honolulu", "New York", "Sydney", "Tokyo", "London"}));
+              (std::vector<std::string>{"Honolulu", "New York", "London", "Tokyo", "Sydney"}));
     const std::vector<ZoneCode> zones(saver.m_worldZones.begin(),
                                       saver.m_worldZones.begin() + saver.m_worldCount);
-    EXPECT_EQ(zones, (std::vector<ZoneCode>{-72000, -35999, 72000, 64800, 1}));
+    EXPECT_EQ(zones, (std::vector<ZoneCode>{-72000, -35999, 1, 64800, 72000}));
 }
 
 TEST_F(RoundTripTest, NearTargetBefore1970AndNoWorldTime) {

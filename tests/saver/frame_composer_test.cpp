@@ -2,8 +2,11 @@
 
 #include "saver/rainbow.h"
 
+#include <QFontMetrics>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -241,7 +244,7 @@ TEST_F(FrameComposerTest, WorldFrameDrawsOneBlackBandPerCity) {
     EXPECT_FALSE(r.countdownDays.has_value());
     ASSERT_EQ(r.texts.size(), 7u);
     const char* expected[] = {"Honolulu 02:00:00", "New York 07:00:00", "Tokyo 21:00:00",
-                              "Sydney 22:00:00",   "Cairo 14:00:00",    "Paris 13:00:00",
+                              "Sydney 23:00:00",   "Cairo 14:00:00",    "Paris 13:00:00",
                               "London 12:00:00"};
     for (int i = 0; i < 7; ++i) {
         const DrawnText& t = r.texts[static_cast<std::size_t>(i)];
@@ -250,7 +253,7 @@ TEST_F(FrameComposerTest, WorldFrameDrawsOneBlackBandPerCity) {
         EXPECT_EQ(t.rect, (FrameRect{0, 109 * i, 1024, 109 * (i + 1)}));
         EXPECT_TRUE(t.centre);
         EXPECT_EQ(t.color, 0u) << "labels are black";
-        EXPECT_EQ(t.pixelSize, r.texts[0].pixelSize) << "all bands share the first band's font";
+        EXPECT_EQ(t.pixelSize, r.texts[0].pixelSize) << "all bands share one font";
     }
     // The darkest pixel of the first band is black; rows 763 to 767 are only background.
     std::uint32_t darkest = 0xFFFFFF;
@@ -266,6 +269,56 @@ TEST_F(FrameComposerTest, WorldFrameDrawsOneBlackBandPerCity) {
     EXPECT_EQ(darkest, 0u);
     for (int y = 763; y < 768; ++y) {
         EXPECT_TRUE(RowIs(composer.FrameImage(), y, r.background)) << "row " << y;
+    }
+}
+
+// True when every pixel of column x has the colour.
+bool ColumnIs(const QImage& image, int x, std::uint32_t color) {
+    for (int y = 0; y < image.height(); ++y) {
+        if (FromPixel(image.pixel(x, y)) != color) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(FrameComposerTest, WorldBandsKeepEveryLabelOffTheScreensEdges) {
+    // No label touches the left or right edge, neither on the first frame nor twelve hours
+    // later, when "AM" and "PM" have changed places. The first city has the shortest name.
+    struct EdgeCase {
+        std::vector<std::string> cities;
+        bool showSeconds;
+    };
+    const EdgeCase cases[] = {
+        {{"Rio de Janeiro"}, true},
+        {{"Lima", "Rio de Janeiro"}, true},
+        {{"Lima", "Rio de Janeiro", "Kuala Lumpur"}, true},
+        {{"Reykjavik"}, true}, // fits "12:00:00 PM" tightly at 1920x1080; "AM" is wider
+    };
+    for (const QSize size : {QSize(1920, 1080), QSize(3840, 2160), QSize(1280, 1024)}) {
+        for (const EdgeCase& c : cases) {
+            SaverSettings settings;
+            settings.m_worldTime = 1;
+            settings.m_worldCount = static_cast<std::int32_t>(c.cities.size());
+            settings.m_showSeconds = c.showSeconds ? 1 : 0;
+            std::copy(c.cities.begin(), c.cities.end(), settings.m_worldLabels.begin());
+            FrameComposer composer(settings, Options());
+            for (const std::int64_t at : {kFriday, kFriday + 12 * 3600}) {
+                const FrameRecord& r = composer.DrawFrame({at, 0}, size);
+                const QImage& image = composer.FrameImage();
+                EXPECT_TRUE(ColumnIs(image, 0, r.background) &&
+                            ColumnIs(image, size.width() - 1, r.background))
+                    << c.cities.back() << " of " << c.cities.size() << " at " << size.width() << "x"
+                    << size.height() << ", 12 h later: " << (at != kFriday);
+                // Nor does any line run past its band where its ink happens not to show it.
+                for (const DrawnText& t : r.texts) {
+                    QFont font;
+                    font.setPixelSize(t.pixelSize);
+                    EXPECT_LE(QFontMetrics(font, &image).horizontalAdvance(t.text), t.rect.Width())
+                        << t.text.toStdString() << " at " << size.width() << "x" << size.height();
+                }
+            }
+        }
     }
 }
 

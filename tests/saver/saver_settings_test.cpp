@@ -38,6 +38,10 @@ std::vector<ZoneCode> Zones(const SaverSettings& s) {
     return {s.m_worldZones.begin(), s.m_worldZones.begin() + s.m_worldCount};
 }
 
+// 2026-01-15 12:00 UTC and 2026-07-15 12:00 UTC: the moments the settings are read at.
+constexpr std::int64_t kJanuary = 1768478400;
+constexpr std::int64_t kJuly = 1784116800;
+
 QString Path(const char* key) {
     return QStringLiteral("ScreenSaver/") + QString::fromLatin1(key);
 }
@@ -45,7 +49,7 @@ QString Path(const char* key) {
 TEST(ReadSaverSettings, NothingStoredGivesTheSaversDefaults) {
     // A fresh account: everything 0 or empty, except the speed, which is 600 for the saver.
     MemoryProfileStore store;
-    const SaverSettings s = ReadSaverSettings(store);
+    const SaverSettings s = ReadSaverSettings(store, kJanuary);
     EXPECT_EQ(s.m_countdownMode, 0);
     EXPECT_EQ(s.m_title, "");
     EXPECT_EQ(s.m_targetYear, 0);
@@ -80,7 +84,7 @@ TEST(ReadSaverSettings, StoredValuesAreReadIntoTheirFields) {
     ASSERT_TRUE(WriteInt(store, keys::WorldTime, 1));
     StoreCities(store, {{"Paris", 7201}}, 1);
 
-    const SaverSettings s = ReadSaverSettings(store);
+    const SaverSettings s = ReadSaverSettings(store, kJanuary);
     EXPECT_EQ(s.m_countdownMode, 4);
     EXPECT_EQ(s.m_title, "Été, \"Ünd\" = 日本 ");
     EXPECT_EQ(s.m_targetYear, 2150);
@@ -104,7 +108,7 @@ TEST(ReadSaverSettings, ValuesAreNotValidated) {
     ASSERT_TRUE(WriteInt(store, keys::Speed, 0));
     ASSERT_TRUE(WriteInt(store, keys::Month, 13));
     ASSERT_TRUE(WriteInt(store, keys::Option, -7));
-    const SaverSettings s = ReadSaverSettings(store);
+    const SaverSettings s = ReadSaverSettings(store, kJanuary);
     EXPECT_EQ(s.m_speed, 0);
     EXPECT_EQ(s.m_targetMonth, 13);
     EXPECT_EQ(s.m_countdownMode, -7);
@@ -116,7 +120,7 @@ TEST(ReadSaverSettings, ReadsInTheSaversOrderWithWorldTimeLast) {
     MemoryProfileStore store;
     StoreCities(store, {{"Oslo", 7201}, {"Lima", -36000}}, 2);
     store.ClearReadLog();
-    ReadSaverSettings(store);
+    ReadSaverSettings(store, kJanuary);
     const QStringList expected = {
         Path("Option"),  Path("Title"),   Path("Year"),     Path("Month"),   Path("Day"),
         Path("Hour"),    Path("Minute"),  Path("Second"),   Path("Speed"),   Path("Rainbow"),
@@ -127,18 +131,19 @@ TEST(ReadSaverSettings, ReadsInTheSaversOrderWithWorldTimeLast) {
 
 struct OrderCase {
     const char* fact;
+    std::int64_t readAt;
     std::vector<City> saved;
     std::vector<std::string> shown;
 };
 
 class LoadWorldTimeOrder : public ::testing::TestWithParam<OrderCase> {};
 
-TEST_P(LoadWorldTimeOrder, EntriesAreKeptInDisplayOrder) {
+TEST_P(LoadWorldTimeOrder, EntriesGoFromWestToEast) {
     const OrderCase& c = GetParam();
     MemoryProfileStore store;
     StoreCities(store, c.saved, static_cast<int>(c.saved.size()));
     SaverSettings s;
-    LoadWorldTimeEntries(store, s);
+    LoadWorldTimeEntries(store, s, c.readAt);
     EXPECT_EQ(Labels(s), c.shown) << c.fact;
     // Each label keeps its own code.
     for (int i = 0; i < s.m_worldCount; ++i) {
@@ -153,32 +158,36 @@ TEST_P(LoadWorldTimeOrder, EntriesAreKeptInDisplayOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, LoadWorldTimeOrder,
     ::testing::Values(
-        // West of UTC first, farthest west first; then the rest from the farthest east.
         OrderCase{"London, Tokyo, New York, Paris, Honolulu",
+                  kJanuary,
                   {{"London", 1},
                    {"Tokyo", 64800},
                    {"New York", -35999},
                    {"Paris", 7201},
                    {"Honolulu", -72000}},
-                  {"Honolulu", "New York", "Tokyo", "Paris", "London"}},
-        // Phoenix (-50400) is west of the other two; Aklavik and Denver share -50399 and keep
-        // their saved order.
-        OrderCase{"Aklavik, Denver, Phoenix",
+                  {"Honolulu", "New York", "London", "Paris", "Tokyo"}},
+        // In January all three are seven hours behind UTC and keep their saved order; in July
+        // Aklavik and Denver are on summer time, an hour east of Phoenix.
+        OrderCase{"Aklavik, Denver, Phoenix in January",
+                  kJanuary,
+                  {{"Aklavik", -50399}, {"Denver", -50399}, {"Phoenix", -50400}},
+                  {"Aklavik", "Denver", "Phoenix"}},
+        OrderCase{"Aklavik, Denver, Phoenix in July",
+                  kJuly,
                   {{"Aklavik", -50399}, {"Denver", -50399}, {"Phoenix", -50400}},
                   {"Phoenix", "Aklavik", "Denver"}},
-        // Equal codes keep the saved (alphabetical) order wherever they are inserted.
-        OrderCase{"three cities of one zone",
-                  {{"Amsterdam", 7201}, {"Berlin", 7201}, {"Zurich", 7201}},
-                  {"Amsterdam", "Berlin", "Zurich"}},
-        // Zero counts as east: it comes after every positive code, never before a negative.
-        OrderCase{"UTC cities around the others",
-                  {{"Reykjavik", 0}, {"Dublin", 1}, {"Lima", -36000}, {"Kabul", 32400}},
-                  {"Lima", "Kabul", "Dublin", "Reykjavik"}},
-        // Daylight and standard codes of one offset: -43200 before -43199, 7201 before 7200.
-        OrderCase{"odd and even codes of one offset",
-                  {{"Algiers", 7200}, {"Paris", 7201}, {"Chicago", -43199}, {"Managua", -43200}},
-                  {"Managua", "Chicago", "Paris", "Algiers"}},
-        OrderCase{"one city", {{"St. John's", -17999}}, {"St. John's"}}),
+        // The codes put Wellington and Suva at UTC and Kiritimati at + 2: their zones put them
+        // at the far east, Kiritimati last.
+        OrderCase{"the far east",
+                  kJanuary,
+                  {{"Kiritimati", 14400}, {"Lagos", 7200}, {"Suva", 0}, {"Wellington", 0}},
+                  {"Lagos", "Suva", "Wellington", "Kiritimati"}},
+        // Labels that are no city of the table go by their stored code's standard offset.
+        OrderCase{"texts of one's own",
+                  kJuly,
+                  {{"Home", 7201}, {"Lagos", 7200}, {"Paris", 7201}, {"", 0}},
+                  {"", "Home", "Lagos", "Paris"}},
+        OrderCase{"one city", kJanuary, {{"St. John's", -17999}}, {"St. John's"}}),
     CaseName<OrderCase>);
 
 std::vector<City> TwelveCities() {
@@ -188,15 +197,15 @@ std::vector<City> TwelveCities() {
 }
 
 TEST(LoadWorldTimeEntries, TenStoredEntriesAreAllHeld) {
-    // "WTcount" 10: all ten entries, in display order (farthest east first here).
+    // "WTcount" 10: all ten entries, from west to east.
     MemoryProfileStore store;
     const std::vector<City> cities = TwelveCities();
     StoreCities(store, cities, 10);
     SaverSettings s;
-    LoadWorldTimeEntries(store, s);
+    LoadWorldTimeEntries(store, s, kJanuary);
     EXPECT_EQ(s.m_worldCount, 10);
-    EXPECT_EQ(Labels(s), (std::vector<std::string>{"C9", "C8", "C7", "C6", "C5", "C4", "C3", "C2",
-                                                   "C1", "C0"}));
+    EXPECT_EQ(Labels(s), (std::vector<std::string>{"C0", "C1", "C2", "C3", "C4", "C5", "C6", "C7",
+                                                   "C8", "C9"}));
     EXPECT_FALSE(store.ReadLog().contains(Path("WTtext10")));
 }
 
@@ -207,7 +216,7 @@ TEST(LoadWorldTimeEntries, ACountAboveTenHoldsTheFirstTenAndReadsNoFurtherKeys) 
     StoreCities(store, TwelveCities(), 11);
     store.ClearReadLog();
     SaverSettings s;
-    LoadWorldTimeEntries(store, s);
+    LoadWorldTimeEntries(store, s, kJanuary);
     EXPECT_EQ(s.m_worldCount, 10);
     for (const std::string& label : Labels(s)) {
         EXPECT_NE(label, "C10");
@@ -224,7 +233,7 @@ TEST(LoadWorldTimeEntries, AHugeCountIsCutToTen) {
     StoreCities(store, TwelveCities(), 2147483647);
     store.ClearReadLog();
     SaverSettings s;
-    LoadWorldTimeEntries(store, s);
+    LoadWorldTimeEntries(store, s, kJanuary);
     EXPECT_EQ(s.m_worldCount, 10);
     EXPECT_EQ(store.ReadLog().size(), 1 + 2 * 10);
 }
@@ -238,7 +247,7 @@ TEST_P(LoadWorldTimeEmpty, NoEntryKeyIsRead) {
     store.ClearReadLog();
     SaverSettings s;
     s.m_worldCount = 3; // whatever was there before is dropped
-    LoadWorldTimeEntries(store, s);
+    LoadWorldTimeEntries(store, s, kJanuary);
     EXPECT_EQ(s.m_worldCount, 0);
     EXPECT_EQ(store.ReadLog(), QStringList{Path("WTcount")});
 }
@@ -250,21 +259,21 @@ TEST(LoadWorldTimeEntries, AMissingCountHoldsNone) {
     MemoryProfileStore store;
     ASSERT_TRUE(WriteString(store, WorldTextKey(0), QStringLiteral("Oslo")));
     SaverSettings s;
-    LoadWorldTimeEntries(store, s);
+    LoadWorldTimeEntries(store, s, kJanuary);
     EXPECT_EQ(s.m_worldCount, 0);
 }
 
 TEST(LoadWorldTimeEntries, MissingEntryKeysGiveAnEmptyLabelAtUtc) {
-    // "WTcount" 2 with only entry 1 stored: entry 0 reads as the empty text with code 0, which
-    // goes after Tokyo (east comes first, from the farthest east).
+    // "WTcount" 2 with only entry 1 stored: entry 0 reads as the empty text with code 0, at UTC,
+    // west of Tokyo.
     MemoryProfileStore store;
     ASSERT_TRUE(WriteInt(store, keys::WTcount, 2));
     ASSERT_TRUE(WriteString(store, WorldTextKey(1), QStringLiteral("Tokyo")));
     ASSERT_TRUE(WriteInt(store, WorldZoneKey(1), 64800));
     SaverSettings s;
-    LoadWorldTimeEntries(store, s);
-    EXPECT_EQ(Labels(s), (std::vector<std::string>{"Tokyo", ""}));
-    EXPECT_EQ(Zones(s), (std::vector<ZoneCode>{64800, 0}));
+    LoadWorldTimeEntries(store, s, kJanuary);
+    EXPECT_EQ(Labels(s), (std::vector<std::string>{"", "Tokyo"}));
+    EXPECT_EQ(Zones(s), (std::vector<ZoneCode>{0, 64800}));
 }
 
 TEST(LoadWorldTimeEntries, EntriesAtOrAboveTheCountAreIgnored) {
@@ -273,7 +282,7 @@ TEST(LoadWorldTimeEntries, EntriesAtOrAboveTheCountAreIgnored) {
     MemoryProfileStore store;
     StoreCities(store, {{"Oslo", 7201}, {"Lima", -36000}, {"Perth", 57600}}, 1);
     SaverSettings s;
-    LoadWorldTimeEntries(store, s);
+    LoadWorldTimeEntries(store, s, kJanuary);
     EXPECT_EQ(Labels(s), std::vector<std::string>{"Oslo"});
     EXPECT_EQ(s.m_worldLabels[1], "");
     EXPECT_EQ(s.m_worldZones[1], 0);

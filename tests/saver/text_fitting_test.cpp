@@ -110,23 +110,39 @@ TEST(FitFontTest, TooLongEvenAt42IsDrawnAt42) {
     EXPECT_GT(ink.right, rect.right) << "the text extends beyond its rectangle";
 }
 
-TEST(FitFontTest, MeasurementWrapsWordsButDrawingDoesNot) {
-    // On a rectangle taller than wide, the date fits as wrapped lines, then is drawn as one line
-    // wider than the rectangle, centred, beyond both sides.
+TEST(FitFontTest, MeasuresTheOneLineItDraws) {
+    // On a rectangle taller than wide, the date is not allowed to pass as wrapped lines: it
+    // shrinks until the one line it is drawn as stays inside the rectangle.
     Canvas canvas({1000, 800});
     TextFitting fitting(96);
     const FrameRect rect{400, 100, 600, 700};
     const QString date = QStringLiteral("January 15, 2026");
     const QFont font = fitting.FitFont(canvas.painter, QString(), kFitStartSize, rect, date);
-    const QFontMetrics metrics(font, &canvas.image);
-    EXPECT_GT(metrics.horizontalAdvance(date), rect.Width())
-        << "as a single line the fitted date is wider than its rectangle";
+    EXPECT_LE(QFontMetrics(font, &canvas.image).horizontalAdvance(date), rect.Width());
     fitting.DrawFittedText(canvas.painter, rect, date, true);
     canvas.painter.end();
     const FrameRect ink = Ink(canvas.image);
-    EXPECT_LT(ink.left, rect.left);
-    EXPECT_GT(ink.right, rect.right);
-    EXPECT_LT(ink.bottom - ink.top, metrics.height() + 2) << "drawn as one line";
+    EXPECT_GE(ink.left, rect.left);
+    EXPECT_LE(ink.right, rect.right);
+}
+
+TEST(FitSlotTest, FitsTheWidestOfItsTexts) {
+    // A slot shared by several texts gets the size at which the widest fits, whichever comes
+    // first; a filled slot is not fitted again.
+    Canvas canvas({1200, 400});
+    TextFitting fitting(96);
+    const FrameRect rect{0, 0, 1200, 400};
+    const QString wide = QStringLiteral("Rio de Janeiro 07:50:30 AM");
+    const QString texts[] = {QStringLiteral("Lima 05:50:30 AM"), wide};
+    FontSlot slot;
+    fitting.FitSlot(slot, canvas.painter, rect, texts);
+    ASSERT_TRUE(slot.has_value());
+    EXPECT_FALSE(fitting.TempFont().has_value()) << "the slot took the fitted font";
+    EXPECT_EQ(slot->pixelSize(),
+              fitting.FitFont(canvas.painter, QString(), kFitStartSize, rect, wide).pixelSize());
+    const std::int64_t made = fitting.FontsMade();
+    fitting.FitSlot(slot, canvas.painter, rect, texts);
+    EXPECT_EQ(fitting.FontsMade(), made);
 }
 
 TEST(DrawSlotTextTest, SlotIsFittedOnceOnItsFirstText) {

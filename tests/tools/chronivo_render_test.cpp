@@ -285,6 +285,29 @@ TEST_F(ChronivoRenderTest, ColoursOfTextsAndCountdown) {
     }
 }
 
+TEST_F(ChronivoRenderTest, WorldTimeShowsTheTrueLocalTimesFromWestToEast) {
+    // Stored as the dialog stores them (alphabetically, with their historic codes), read at
+    // 2026-12-07 11:20 UTC on a computer in Berlin: each city at its own zone's time, the bands
+    // from west to east.
+    const QString settings = Settings("WorldTime=1\nWTcount=4\n"
+                                      "WTtext0=Kiritimati\nWTzone0=14400\n"
+                                      "WTtext1=New York\nWTzone1=-35999\n"
+                                      "WTtext2=Sydney\nWTzone2=72000\n"
+                                      "WTtext3=Wellington\nWTzone3=0\n");
+    const RunResult run = Render(
+        {"--settings", settings, "--at", "2026-12-07T11:20:00Z", "--size", "1280x1024", "--json"},
+        QStringLiteral("Europe/Berlin"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto frames = Frames(run);
+    ASSERT_EQ(frames.size(), 1u);
+    QStringList texts;
+    for (const auto& value : frames[0]["texts"].toArray()) {
+        texts.push_back(value.toObject()["text"].toString());
+    }
+    EXPECT_EQ(texts, QStringList({"New York 06:20 AM", "Sydney 10:20 PM", "Wellington 12:20 AM",
+                                  "Kiritimati 01:20 AM"}));
+}
+
 TEST_F(ChronivoRenderTest, StripesWidenWhenFramesStandStill) {
     // Striped frames whose time base does not move lag; the fifth in a row widens the stripes,
     // so the sixth frame is painted two pixels wide. Frames 100 ms apart keep pace.

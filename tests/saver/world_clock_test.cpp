@@ -1,0 +1,107 @@
+#include "saver/world_clock.h"
+
+#include "time/computer_zone.h"
+#include "time/utc_seconds.h"
+#include "time/zone_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+
+#include <string>
+
+namespace chronivo {
+namespace {
+
+using test::Utc;
+using test::ZoneGuard;
+
+// The band text of a stored entry as a saver window makes it: the zone looked up by the label,
+// the computer's rule for a label that keeps its code.
+std::string Label(const char* text, ZoneCode code, std::int64_t utc, bool use24Hour,
+                  bool showSeconds) {
+    DaylightRules rules = ComputerDaylightRules();
+    const std::int64_t offset = CityUtcOffset(CityTimeZone(text), code, utc, rules);
+    return FormatCityLabel(text, offset, utc, use24Hour, showSeconds);
+}
+
+TEST(CityTimeZoneTest, EveryCityOfTheTableHasItsZone) {
+    // A misspelt zone name would silently send the city back to its stored code.
+    for (const WorldCity& city : WorldCityTable) {
+        EXPECT_TRUE(CityTimeZone(city.name).isValid()) << city.name << ": " << city.tzName;
+    }
+    EXPECT_FALSE(CityTimeZone("london").isValid()) << "only the exact name is a city";
+    EXPECT_FALSE(CityTimeZone("").isValid());
+}
+
+struct TrueCase {
+    const char* city;
+    std::int64_t utc;
+    bool use24Hour; // with seconds; otherwise the 12-hour clock without
+    const char* expected;
+    const char* fact;
+};
+
+TEST(CityLabelTest, ShowsTheTrueLocalTimeWhateverTheComputersZone) {
+    const TrueCase cases[] = {
+        // 7 December 2026, 11:20 UTC: what the stored codes got wrong.
+        {"Wellington", Utc(2026, 12, 7, 11, 20, 0), false, "Wellington 12:20 AM",
+         "New Zealand summer, already the next day"},
+        {"Kamchatka", Utc(2026, 12, 7, 11, 20, 0), false, "Kamchatka 11:20 PM", "UTC + 12"},
+        {"Kiritimati", Utc(2026, 12, 7, 11, 20, 0), false, "Kiritimati 01:20 AM", "UTC + 14"},
+        {"Sydney", Utc(2026, 12, 7, 11, 20, 0), false, "Sydney 10:20 PM", "Sydney's summer"},
+        {"Istanbul", Utc(2026, 12, 7, 11, 20, 0), false, "Istanbul 02:20 PM", "UTC + 3 all year"},
+        {"St. John's", Utc(2026, 12, 7, 11, 20, 0), false, "St. John's 07:50 AM", "UTC - 3:30"},
+        // Northern switches, each a second before and at the moment.
+        {"Paris", Utc(2026, 3, 29, 0, 59, 59), true, "Paris 01:59:59", "before Europe's switch"},
+        {"Paris", Utc(2026, 3, 29, 1, 0, 0), true, "Paris 03:00:00", "Europe's summer time"},
+        {"London", Utc(2026, 10, 25, 0, 59, 59), true, "London 01:59:59", "end of British summer"},
+        {"London", Utc(2026, 10, 25, 1, 0, 0), true, "London 01:00:00", "back to GMT"},
+        {"New York", Utc(2026, 3, 8, 6, 59, 59), true, "New York 01:59:59", "before the US switch"},
+        {"New York", Utc(2026, 3, 8, 7, 0, 0), true, "New York 03:00:00", "on its own date"},
+        // Southern switches.
+        {"Sydney", Utc(2026, 4, 4, 15, 59, 59), true, "Sydney 02:59:59", "end of Sydney's summer"},
+        {"Sydney", Utc(2026, 4, 4, 16, 0, 0), true, "Sydney 02:00:00", "back to standard time"},
+        {"Sydney", Utc(2026, 10, 3, 16, 0, 0), true, "Sydney 03:00:00", "Sydney's spring switch"},
+        {"Wellington", Utc(2026, 4, 4, 14, 0, 0), true, "Wellington 02:00:00", "New Zealand's"},
+        {"Santiago", Utc(2026, 4, 5, 2, 59, 59), true, "Santiago 23:59:59", "Chile's summer"},
+        {"Santiago", Utc(2026, 4, 5, 3, 0, 0), true, "Santiago 23:00:00", "Chile's winter"},
+        {"Santiago", Utc(2026, 9, 6, 4, 0, 0), true, "Santiago 01:00:00", "Chile's spring switch"},
+        // Zones that keep no daylight saving any more, odd offsets, the far east.
+        {"Tehran", Utc(2026, 7, 15, 12, 0, 0), true, "Tehran 15:30:00", "no summer time now"},
+        {"Moscow", Utc(2026, 7, 15, 12, 0, 0), true, "Moscow 15:00:00", "UTC + 3 all year"},
+        {"Kathmandu", Utc(2026, 1, 15, 12, 0, 0), true, "Kathmandu 17:45:00", "UTC + 5:45"},
+        {"Suva", Utc(2026, 1, 15, 12, 0, 0), true, "Suva 00:00:00", "UTC + 12, the next day"},
+        {"Wellington", Utc(2026, 7, 15, 12, 0, 0), true, "Wellington 00:00:00", "winter: + 12"},
+        {"Phoenix", Utc(2026, 7, 15, 12, 0, 0), true, "Phoenix 05:00:00", "Arizona stays"},
+        {"Aklavik", Utc(2026, 7, 15, 12, 0, 0), true, "Aklavik 06:00:00", "Inuvik's summer"},
+        // Far from today.
+        {"Paris", Utc(2100, 7, 15, 12, 0, 0), true, "Paris 14:00:00", "summer of 2100"},
+        {"Paris", Utc(1960, 7, 15, 12, 0, 0), true, "Paris 13:00:00", "no summer time in 1960"},
+    };
+    // The computer's own zone, its rule included, must not show in any city's label.
+    for (const char* computer : {"UTC", "Australia/Sydney", "EST5EDT,M4.1.0,M10.5.0"}) {
+        const ZoneGuard zone(computer);
+        for (const TrueCase& c : cases) {
+            const WorldCity* city = FindWorldCity(c.city);
+            ASSERT_NE(city, nullptr) << c.city;
+            EXPECT_EQ(Label(c.city, city->zone, c.utc, c.use24Hour, c.use24Hour), c.expected)
+                << c.fact << " (computer on " << computer << ")";
+        }
+    }
+}
+
+TEST(CityLabelTest, LabelsWithoutAZoneKeepTheirStoredCode) {
+    // On a computer in Paris, in July: the stored code with the computer's summer time.
+    const ZoneGuard zone("Europe/Paris");
+    const std::int64_t july = Utc(2026, 7, 15, 12, 0, 0);
+    EXPECT_EQ(Label("Home", 7201, july, true, false), "Home 14:00") << "a text of one's own";
+    EXPECT_EQ(Label("london", 64800, july, true, false), "london 21:00")
+        << "not the table's London: its code says Tokyo";
+    DaylightRules rules = ComputerDaylightRules();
+    EXPECT_EQ(CityUtcOffset(QTimeZone(QByteArray("Nowhere/Atlantis")), -35999, july, rules), -14400)
+        << "a zone the system lacks: New York's code, moved by Paris's summer time";
+}
+
+} // namespace
+} // namespace chronivo
