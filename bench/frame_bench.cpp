@@ -9,6 +9,8 @@
 #include "saver/frame_composer.h"
 #include "saver/rainbow.h"
 #include "saver/saver_settings.h"
+#include "saver/world_clock.h"
+#include "time/computer_zone.h"
 #include "time/time_sample.h"
 #include "time/world_time.h"
 
@@ -102,6 +104,21 @@ void BM_FirstFrameClock(benchmark::State& state) {
     }
 }
 
+// One world-time label, as every band makes it on every frame: the city's offset at the moment
+// and its text. Argument 1: Sydney through its tz zone; 0: a text outside the table, which keeps
+// its stored code and the computer's daylight rule.
+void BM_CityLabel(benchmark::State& state) {
+    const char* label = state.range(0) != 0 ? "Sydney" : "Home";
+    const QTimeZone zone = chronivo::CityTimeZone(label);
+    chronivo::DaylightRules rules = chronivo::ComputerDaylightRules();
+    std::int64_t at = kNoon;
+    for (auto _ : state) {
+        const std::int64_t offset = chronivo::CityUtcOffset(zone, 72000, at, rules);
+        benchmark::DoNotOptimize(chronivo::FormatCityLabel(label, offset, at, false, true));
+        ++at;
+    }
+}
+
 void Sizes(benchmark::internal::Benchmark* bench) {
     bench->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 }
@@ -111,6 +128,7 @@ BENCHMARK(BM_ClockStripes)->Apply(Sizes);
 BENCHMARK(BM_FullScreenCountdown)->Apply(Sizes);
 BENCHMARK(BM_WorldTimeTen)->Apply(Sizes);
 BENCHMARK(BM_FirstFrameClock)->Apply(Sizes);
+BENCHMARK(BM_CityLabel)->Arg(1)->Arg(0);
 
 } // namespace
 

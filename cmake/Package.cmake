@@ -1,7 +1,8 @@
 # The Debian package, made by CPack from the install rules: `make deb`, or `cpack -G DEB` in a
 # configured build directory. dpkg-shlibdeps (package dpkg-dev) finds the shared libraries the
-# programs link. Nothing else needs declaring on Debian 12: Qt's X11 and offscreen platform
-# plugins ship in libqt6gui6, and its fontconfig dependency brings a font.
+# programs link. Besides them only the tz database is declared, which the world-time labels read
+# their cities' zones from: Qt's X11 and offscreen platform plugins ship in libqt6gui6, and its
+# fontconfig dependency brings a font.
 set(CHRONIVO_PACKAGE_MAINTAINER "Chronivo developers <chronivo@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
 
@@ -33,6 +34,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CHRONIVO_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS tzdata) # the libraries dpkg-shlibdeps finds are added to it
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev
-    fonts-dejavu-core
+    fonts-dejavu-core tzdata
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver
     clang-format
