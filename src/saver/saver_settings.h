@@ -25,8 +25,7 @@ struct SaverSettings {
     std::int32_t m_rainbow = 0; // "Rainbow": non-zero paints drifting stripes
     std::int32_t m_showSeconds = 0; // "ShowSec"
     std::int32_t m_24Hour = 0;      // "24Hour"
-    // The chosen cities from west to east (OrderWorldTimeEntries), m_worldCount of them (0 to
-    // 10).
+    // The chosen cities from west to east (LoadWorldTimeEntries), m_worldCount of them (0 to 10).
     std::int32_t m_worldCount = 0;
     std::array<std::string, kMaxWorldTimeEntries> m_worldLabels;
     std::array<ZoneCode, kMaxWorldTimeEntries> m_worldZones{};
