@@ -126,25 +126,6 @@ TEST(FitFontTest, MeasuresTheOneLineItDraws) {
     EXPECT_LE(ink.right, rect.right);
 }
 
-TEST(FitSlotTest, FitsTheWidestOfItsTexts) {
-    // A slot shared by several texts gets the size at which the widest fits, whichever comes
-    // first; a filled slot is not fitted again.
-    Canvas canvas({1200, 400});
-    TextFitting fitting(96);
-    const FrameRect rect{0, 0, 1200, 400};
-    const QString wide = QStringLiteral("Rio de Janeiro 07:50:30 AM");
-    const QString texts[] = {QStringLiteral("Lima 05:50:30 AM"), wide};
-    FontSlot slot;
-    fitting.FitSlot(slot, canvas.painter, rect, texts);
-    ASSERT_TRUE(slot.has_value());
-    EXPECT_FALSE(fitting.TempFont().has_value()) << "the slot took the fitted font";
-    EXPECT_EQ(slot->pixelSize(),
-              fitting.FitFont(canvas.painter, QString(), kFitStartSize, rect, wide).pixelSize());
-    const std::int64_t made = fitting.FontsMade();
-    fitting.FitSlot(slot, canvas.painter, rect, texts);
-    EXPECT_EQ(fitting.FontsMade(), made);
-}
-
 TEST(DrawSlotTextTest, SlotIsFittedOnceOnItsFirstText) {
     // Fitted to "Friday" on the first frame, the slot draws "Wednesday" at the same size two
     // days later; the wider text extends beyond the rectangle's sides instead of shrinking.
