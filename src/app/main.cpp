@@ -17,6 +17,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <csignal>
 #endif
 
 namespace {
@@ -53,6 +55,11 @@ QString CommandText(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
+    // A write past the file-size limit then fails with EFBIG, which the writer reports, instead
+    // of the signal killing the process with a file half written.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, stdout);
         return 0;
