@@ -5,10 +5,12 @@
 //                   [--frames N] [--step-ms N] [--png FILE] [--json]
 //
 // Exit codes: 0 done; 2 a bad argument (one line on standard error, nothing written); 1 a frame
-// that could not be composed or a PNG that could not be written.
+// that could not be composed, or a PNG or JSON that could not be written in full (one line on
+// standard error; no PNG file is left behind half written).
 
 #include "render_json.h"
 #include "render_options.h"
+#include "render_output.h"
 
 #include "saver/frame_composer.h"
 #include "saver/saver_settings.h"
@@ -20,6 +22,7 @@
 #include <QImage>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -42,6 +45,11 @@ chronivo::TimeSample After(chronivo::TimeSample start, std::int64_t ms) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A write past the file-size limit then fails with EFBIG and is reported, instead of the
+    // signal killing us with the picture half written.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QStringList args;
     for (int i = 1; i < argc; ++i) {
         args.push_back(QString::fromLocal8Bit(argv[i]));
@@ -86,14 +94,26 @@ int main(int argc, char** argv) {
             const chronivo::TimeSample now = After(start, std::int64_t{i} * options.stepMs);
             const chronivo::FrameRecord& frame = window.DrawFrame(now, options.size);
             if (options.json) {
-                const std::string line = chronivo::FrameJson(frame) + "\n";
-                std::fwrite(line.data(), 1, line.size(), stdout);
+                const std::string problem =
+                    chronivo::WriteText(stdout, chronivo::FrameJson(frame) + "\n");
+                if (!problem.empty()) {
+                    Complain("cannot write the JSON to standard output: " + problem);
+                    return 1;
+                }
             }
         }
-        std::fflush(stdout);
-        if (!options.pngFile.isEmpty() && !window.FrameImage().save(options.pngFile, "PNG")) {
-            Complain("cannot write the PNG file '" + options.pngFile.toStdString() + "'");
+        if (const std::string problem = chronivo::FinishStream(stdout); !problem.empty()) {
+            Complain("cannot write the JSON to standard output: " + problem);
             return 1;
+        }
+        if (!options.pngFile.isEmpty()) {
+            const std::string problem =
+                chronivo::WritePngFile(window.FrameImage(), options.pngFile);
+            if (!problem.empty()) {
+                Complain("cannot write the PNG file '" + options.pngFile.toStdString() +
+                         "': " + problem);
+                return 1;
+            }
         }
     } catch (const std::exception& error) {
         Complain(std::string("the frame cannot be composed: ") + error.what());

@@ -12,7 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -37,8 +43,10 @@ protected:
     }
 
     // Runs chronivo-render with `args` in the zone `tz`, without a display or a chosen platform,
-    // with the user's settings in this test's own directory.
-    RunResult Render(const QStringList& args, const QString& tz = QStringLiteral("UTC")) {
+    // with the user's settings in this test's own directory; `setup` may change the process
+    // before it starts.
+    RunResult Render(const QStringList& args, const QString& tz = QStringLiteral("UTC"),
+                     const std::function<void(QProcess&)>& setup = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
             env.remove(QString::fromLatin1(name));
@@ -48,6 +56,9 @@ protected:
         env.insert("XDG_RUNTIME_DIR", m_dir.path());
         QProcess process;
         process.setProcessEnvironment(env);
+        if (setup) {
+            setup(process);
+        }
         process.start(QStringLiteral(CHRONIVO_RENDER), args);
         RunResult run;
         if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit) {
@@ -56,6 +67,11 @@ protected:
         run.out = QString::fromUtf8(process.readAllStandardOutput());
         run.err = QString::fromUtf8(process.readAllStandardError());
         return run;
+    }
+
+    // The names of the files in this test's directory, hidden ones included.
+    std::string Files() const {
+        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
     }
 
     // The JSON lines of a run, one object per frame.
@@ -362,5 +378,65 @@ TEST_F(ChronivoRenderTest, PngShowsTheStripes) {
         EXPECT_EQ(image.pixel(512, y) & 0xFFFFFFu, 0xFF0000u) << y;
     }
 }
+
+#ifdef Q_OS_UNIX
+TEST_F(ChronivoRenderTest, OutputThatCannotBeWrittenInFullExitsOne) {
+    // A PNG past a 16 KiB file-size limit (this frame's picture is about 36 KiB) and JSON on a
+    // full device: exit code 1 and one line naming the trouble; the folder stays as it was, with
+    // no cut-short picture, no scratch file, and an older picture of the same name untouched.
+    const auto limitFileSize = [](QProcess& process) {
+        process.setChildProcessModifier([] {
+            const rlimit limit{16384, 16384};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    };
+    const auto fullStdout = [](QProcess& process) {
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    };
+    struct Unwritable {
+        const char* fact;
+        const char* output; // --png FILE, or --json
+        bool olderPicture;  // a file of that name is there before the run
+        std::function<void(QProcess&)> setup;
+        const char* named;
+    };
+    const Unwritable cases[] = {
+        {"new picture past the limit", "--png", false, limitFileSize, "File too large"},
+        {"older picture kept", "--png", true, limitFileSize, "File too large"},
+        {"JSON on a full device", "--json", false, fullStdout, "No space left on device"},
+    };
+    ASSERT_TRUE(QFile::exists(QStringLiteral("/dev/full")));
+    const QString png = Path("frame.png");
+    for (const Unwritable& c : cases) {
+        QFile::remove(png);
+        if (c.olderPicture) {
+            QFile older(png);
+            ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+            older.write("older");
+        }
+        const std::string before = Files();
+        QStringList args{"--at", "2026-01-16T12:00:00Z", "--size", "1024x768", c.output};
+        if (QString::fromLatin1(c.output) == "--png") {
+            args << png;
+        }
+        const RunResult run = Render(args, QStringLiteral("UTC"), c.setup);
+        EXPECT_EQ(run.exitCode, 1) << c.fact;
+        EXPECT_EQ(run.err.count('\n'), 1) << c.fact << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith("chronivo-render: cannot write the ")) << c.fact;
+        EXPECT_TRUE(run.err.contains(QString::fromLatin1(c.named))) << run.err.toStdString();
+        EXPECT_EQ(Files(), before) << c.fact;
+        if (c.olderPicture) {
+            QFile older(png);
+            ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+            EXPECT_EQ(older.readAll(), "older") << c.fact;
+        }
+    }
+    // The same picture with room to spare is written whole.
+    const RunResult run =
+        Render({"--at", "2026-01-16T12:00:00Z", "--size", "1024x768", "--png", png});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QImage(png).size(), QSize(1024, 768));
+}
+#endif
 
 } // namespace
