@@ -13,16 +13,44 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
 #include <utility>
 
 namespace chronivo {
+
+std::int64_t ReplacementWaitMs(const std::optional<TimeSample>& last, TimeSample now) {
+    if (!last) {
+        return 0;
+    }
+    if (now.seconds < last->seconds) {
+        // The clock was set back: how long ago the last one was is unknown.
+        return kReplacementPeriodMs;
+    }
+    // Unsigned, so that no two moments can overflow the difference.
+    const std::uint64_t seconds =
+        static_cast<std::uint64_t>(now.seconds) - static_cast<std::uint64_t>(last->seconds);
+    if (seconds >= 2) {
+        return 0;
+    }
+    const std::int64_t elapsedMs =
+        static_cast<std::int64_t>(seconds) * 1000 + now.millis - last->millis;
+    return std::clamp<std::int64_t>(kReplacementPeriodMs - elapsedMs, 0, kReplacementPeriodMs);
+}
 
 SaverApp::SaverApp()
     : SaverApp(QSettingsStore::ForCurrentUser(), SystemClock()) {}
 
 SaverApp::SaverApp(std::unique_ptr<ProfileStore> store, const Clock& clock)
     : m_store(std::move(store))
-    , m_clock(clock) {}
+    , m_clock(clock) {
+    m_replacementTimer.setSingleShot(true);
+    QObject::connect(&m_replacementTimer, &QTimer::timeout, &m_replacementTimer, [this] {
+        // A run whose window has closed is ending and needs no fresh one.
+        if (m_mainWnd) {
+            ReplaceSaverWindow();
+        }
+    });
+}
 
 SaverApp::~SaverApp() {
     // The saver window deletes itself when it closes; one still open goes with the application,
@@ -84,6 +112,8 @@ void SaverApp::FollowHostSize(QSize size) {
         m_mainWnd->resize(size);
         return;
     }
+    // The fresh window is made for the new size: a replacement put off for the old one is moot.
+    m_replacementTimer.stop();
     SaverWindow* old = m_mainWnd.data();
     m_mainWnd = fresh;
     old->MarkReplaced();
@@ -140,12 +170,27 @@ void SaverApp::CoverOtherScreens() {
 }
 
 void SaverApp::ReplaceSaverWindow() {
+    const TimeSample now = m_clock.Now();
+    const std::int64_t waitMs = ReplacementWaitMs(m_lastReplacement, now);
+    if (waitMs > 0) {
+        // Too soon after the last one: a window that cannot draw would otherwise be rebuilt in a
+        // tight loop. Later requests while the timer runs change nothing.
+        if (!m_replacementTimer.isActive()) {
+            m_replacementTimer.start(static_cast<int>(waitMs));
+        }
+        return;
+    }
+    m_replacementTimer.stop();
+    m_lastReplacement = now;
     SaverWindow* fresh = CreateSaverWindow();
     if (fresh == nullptr) {
         return;
     }
     if (m_mainWnd) {
+        // Retired here too, since a replacement asked for by the timer comes outside the old
+        // window's paint, whose end would otherwise retire it.
         m_mainWnd->MarkReplaced();
+        m_mainWnd->Retire();
     }
     // The process-wide mouse state is left as it is, so the distance is still measured from the
     // position recorded before the replacement.

@@ -1,22 +1,35 @@
 #pragma once
 
 #include "saver/saver_host.h"
+#include "time/time_sample.h"
 
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QWindow;
 
 namespace chronivo {
 
-class Clock;
 class ProfileStore;
 class SaverWindow;
 class ScreenCover;
+
+// The least time between two replacements of the saver window, milliseconds. A window whose
+// frames keep failing (a host's window too large for any frame buffer) is then rebuilt once a
+// second instead of again and again with no pause.
+inline constexpr std::int64_t kReplacementPeriodMs = 1000;
+
+// Milliseconds from `now` until the saver window may be replaced, when it was last replaced at
+// `last` (none: never): 0 .. kReplacementPeriodMs. A clock set back before `last` waits the whole
+// period, never longer.
+std::int64_t ReplacementWaitMs(const std::optional<TimeSample>& last, TimeSample now);
 
 // The application's own logic: chooses the mode from the command line, runs the settings dialog
 // or starts the saver window, and replaces a saver window whose frame failed. A QApplication
@@ -60,10 +73,16 @@ public:
     const ProfileStore& Profile() const override { return *m_store; }
     const Clock& TimeSource() const override { return m_clock; }
     // Shows a fresh saver window built from the settings as stored now, makes it the main window
-    // and marks the old one replaced, so that it deletes itself when its paint ends. When the
-    // fresh window cannot be built or shown, the old one stays the main window. The other
-    // screens' covers are replaced with it.
+    // and marks the old one replaced and retired, so that it is deleted once its paint (if one is
+    // in progress) has ended. When the fresh window cannot be built or shown, the old one stays
+    // the main window. The other screens' covers are replaced with it.
+    //
+    // At most one replacement (made or attempted) per kReplacementPeriodMs of the clock: a request
+    // that comes sooner is put off, and the replacement timer asks again once the period is over.
+    // The old window meanwhile goes on trying its frames, so one that can draw again does so.
     void ReplaceSaverWindow() override;
+    // The timer of a put-off replacement: active while one is waiting, single shot.
+    const QTimer& ReplacementTimer() const { return m_replacementTimer; }
 
 private:
     // A new saver window on screen, or null (nothing left behind) when it could not be made.
@@ -77,8 +96,10 @@ private:
     const Clock& m_clock;
     QPointer<SaverWindow> m_mainWnd;
     std::vector<QPointer<ScreenCover>> m_covers;
-    QWindow* m_host = nullptr; // hack mode: the window drawn into, not owned
-    QSize m_hostSize;          // hack mode: its size, logical pixels
+    QWindow* m_host = nullptr;                   // hack mode: the window drawn into, not owned
+    QSize m_hostSize;                            // hack mode: its size, logical pixels
+    std::optional<TimeSample> m_lastReplacement; // clock time of the last replacement made or tried
+    QTimer m_replacementTimer;                   // asks again for a put-off replacement
 };
 
 } // namespace chronivo

@@ -160,6 +160,31 @@ TEST_F(HostedSaverTest, AReplacementStaysInsideTheHost) {
     EXPECT_TRUE(old.isNull());
 }
 
+TEST_F(HostedSaverTest, ADrawableSizeIsTakenAtOnceWhileAReplacementWaits) {
+    // A frame fails just after a replacement, so the next one waits for the rest of the second;
+    // the host's window meanwhile takes a new size: a fresh window of that size takes over at
+    // once, draws, and the waiting replacement is dropped.
+    ASSERT_TRUE(m_app->InitHosted(m_host, kHostSize));
+    m_app->MainWindow()->FailNextFrameForTesting();
+    m_app->MainWindow()->grab();
+    QPointer<SaverWindow> failing = m_app->MainWindow();
+    failing->FailNextFrameForTesting();
+    failing->grab();
+    ASSERT_EQ(m_app->MainWindow(), failing.data());
+    ASSERT_TRUE(m_app->ReplacementTimer().isActive());
+    const QSize drawable(480, 360);
+    m_app->FollowHostSize(drawable);
+    SaverWindow* fresh = m_app->MainWindow();
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NE(fresh, failing.data());
+    EXPECT_FALSE(m_app->ReplacementTimer().isActive());
+    fresh->grab();
+    ASSERT_NE(fresh->Composer(), nullptr);
+    EXPECT_EQ(fresh->Composer()->FrameImage().size(), drawable);
+    PumpEvents();
+    EXPECT_TRUE(failing.isNull());
+}
+
 TEST(SaverModeCovers, OneScreenNeedsNoCover) {
     // With only the primary screen there is nothing else to cover.
     FixedClock clock{TimeSample{1'767'225'600, 0}};

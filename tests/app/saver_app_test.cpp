@@ -20,7 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace chronivo {
 namespace {
@@ -211,9 +213,65 @@ TEST_F(SaverAppTest, TheFreshWindowReadsTheSettingsAsStoredNow) {
     EXPECT_EQ(fresh->Settings().m_speed, 1200);
     EXPECT_EQ(fresh->Settings().m_showSeconds, 1);
     EXPECT_EQ(old->Settings().m_speed, 600);
-    // The replaced window is deleted by its own paint's end; here no paint runs, so the
-    // application deletes it with the rest.
-    delete old;
+    // Replaced outside a paint of its own (as by the replacement timer), the old window still
+    // goes once the event loop runs.
+    const QPointer<SaverWindow> gone = old;
+    PumpEvents();
+    EXPECT_TRUE(gone.isNull());
+}
+
+struct WaitCase {
+    const char* fact;
+    std::optional<TimeSample> last;
+    TimeSample now;
+    std::int64_t waitMs;
+};
+
+TEST(ReplacementWaitTest, OneReplacementASecond) {
+    const WaitCase cases[] = {
+        {"never replaced", std::nullopt, {100, 0}, 0},
+        {"at the same moment", TimeSample{100, 250}, {100, 250}, 1000},
+        {"100 ms later", TimeSample{100, 250}, {100, 350}, 900},
+        {"999 ms later, across a second", TimeSample{100, 500}, {101, 499}, 1},
+        {"a whole second later", TimeSample{100, 500}, {101, 500}, 0},
+        {"hours later", TimeSample{100, 500}, {7300, 0}, 0},
+        {"the clock set back a day", TimeSample{86'500, 0}, {100, 0}, 1000},
+        {"from the earliest to the latest moment", TimeSample{INT64_MIN, 0}, {INT64_MAX, 0}, 0},
+    };
+    for (const WaitCase& c : cases) {
+        EXPECT_EQ(ReplacementWaitMs(c.last, c.now), c.waitMs) << c.fact;
+    }
+}
+
+TEST_F(SaverAppTest, AWindowThatKeepsFailingIsReplacedOnceASecond) {
+    // Ten seconds of the clock, a frame every 100 ms, and every frame fails (as on a screen too
+    // large for any frame buffer): the first failure replaces the window at once, the others
+    // only once a second has passed since the last replacement, so ten windows are made instead
+    // of a hundred. A failure in between leaves the window running, its frames still tried, and
+    // the replacement timer waiting for the rest of the second.
+    ASSERT_TRUE(m_app->InitInstance(QStringLiteral("/s")));
+    int replacements = 0;
+    for (int frame = 0; frame < 100; ++frame) {
+        SaverWindow* window = m_app->MainWindow();
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        window->FailNextFrameForTesting();
+        window->repaint();
+        if (m_app->MainWindow() != window) {
+            ++replacements;
+            EXPECT_EQ(frame % 10, 0) << frame;
+            EXPECT_FALSE(m_app->ReplacementTimer().isActive()) << frame;
+        } else {
+            EXPECT_NE(frame % 10, 0) << frame;
+            EXPECT_FALSE(window->IsReplaced()) << frame;
+            EXPECT_TRUE(window->FrameTimer().isActive()) << frame;
+            EXPECT_TRUE(m_app->ReplacementTimer().isActive()) << frame;
+            EXPECT_LE(m_app->ReplacementTimer().interval(), kReplacementPeriodMs) << frame;
+        }
+        m_clock.Advance(100);
+        PumpEvents(1);
+    }
+    EXPECT_EQ(replacements, 10);
 }
 
 TEST_F(SaverAppTest, AnOpenSaverWindowGoesWithTheApplication) {
