@@ -84,7 +84,11 @@ bool ConfigDialog::UpdateData(bool saveAndValidate) {
         return false;
     }
     m_year = *year;
-    m_titleText = m_titleEdit->text();
+    // A title the user has not edited keeps the stored text whole: the edit box may have cut a
+    // very long one short.
+    if (m_titleEdit->isModified()) {
+        m_titleText = m_titleEdit->text();
+    }
     m_use24Hour = TakeCheck(m_use24HourBox);
     m_useSeconds = TakeCheck(m_useSecondsBox);
     m_useWorldTime = TakeCheck(m_useWorldTimeBox);
@@ -102,7 +106,8 @@ void ConfigDialog::OnInitDialog() {
     m_useSeconds = ReadInt(m_app, keys::ShowSec, Reader::Dialog);
     m_titleText = ReadString(m_app, keys::Title);
     m_useWorldTime = ReadInt(m_app, keys::WorldTime, Reader::Dialog);
-    m_speedValue = ReadInt(m_app, keys::Speed, Reader::Dialog);
+    // The speed the saver runs at: a stored value below 1 runs as 600, not as the fastest.
+    m_speedValue = UsableSpeed(ReadInt(m_app, keys::Speed, Reader::Dialog));
     m_useRainbow = ReadInt(m_app, keys::Rainbow, Reader::Dialog);
     const int year = ReadInt(m_app, keys::Year, Reader::Dialog);
     const int month = ReadInt(m_app, keys::Month, Reader::Dialog);
@@ -254,26 +259,18 @@ void ConfigDialog::OnOK() {
 }
 
 bool ConfigDialog::WriteSettings() {
-    // Stops at the first value that cannot be stored: the user hears of it once, and the
-    // dialog keeps everything entered for another try.
-    const auto stored = [this](bool ok) {
-        if (!ok) {
-            // The store says what went wrong in a sentence for the user, naming the place.
-            const QString reason = m_app.LastError();
-            ShowMessage(reason.isEmpty() ? QStringLiteral("Your settings could not be saved.")
-                                         : reason);
-        }
-        return ok;
+    // Every value of this OK in the stores's order, then stored in one change: all or nothing.
+    std::vector<ProfileValue> values;
+    const auto put = [&values](const QString& key, const QVariant& value) {
+        values.push_back({key, value});
     };
-
-    if (!stored(WriteInt(m_app, keys::Option, m_mode)) ||
-        !stored(WriteInt(m_app, keys::Hour24, m_use24Hour)) ||
-        !stored(WriteInt(m_app, keys::ShowSec, m_useSeconds)) ||
-        !stored(WriteInt(m_app, keys::WorldTime, m_useWorldTime)) ||
-        !stored(WriteInt(m_app, keys::Speed, m_speedValue)) ||
-        !stored(WriteInt(m_app, keys::Rainbow, m_useRainbow))) {
-        return false;
-    }
+    const auto name = [](const SettingKey& key) { return QString::fromLatin1(key.name); };
+    put(name(keys::Option), m_mode);
+    put(name(keys::Hour24), m_use24Hour);
+    put(name(keys::ShowSec), m_useSeconds);
+    put(name(keys::WorldTime), m_useWorldTime);
+    put(name(keys::Speed), m_speedValue);
+    put(name(keys::Rainbow), m_useRainbow);
 
     if (m_useWorldTime != 0) {
         // The first ten selected cities from the top of the list.
@@ -284,15 +281,11 @@ bool ConfigDialog::WriteSettings() {
                 chosen.push_back(item);
             }
         }
-        if (!stored(WriteInt(m_app, keys::WTcount, static_cast<int>(chosen.size())))) {
-            return false;
-        }
+        put(name(keys::WTcount), static_cast<int>(chosen.size()));
         for (int i = 0; i < static_cast<int>(chosen.size()); ++i) {
             const QListWidgetItem* item = chosen[static_cast<std::size_t>(i)];
-            if (!stored(WriteString(m_app, WorldTextKey(i), item->text())) ||
-                !stored(WriteInt(m_app, WorldZoneKey(i), item->data(kZoneRole).toInt()))) {
-                return false;
-            }
+            put(WorldTextKey(i), item->text());
+            put(WorldZoneKey(i), item->data(kZoneRole).toInt());
         }
     }
 
@@ -300,18 +293,24 @@ bool ConfigDialog::WriteSettings() {
         // Mode 3 takes its year from the date picker, mode 4 from the Year box.
         const QDate date = m_targetDate.date();
         const QTime time = m_targetTime.time();
-        const int year = m_mode == kModeNear ? date.year() : m_year;
-        if (!stored(WriteInt(m_app, keys::Year, year)) ||
-            !stored(WriteInt(m_app, keys::Month, date.month())) ||
-            !stored(WriteInt(m_app, keys::Day, date.day())) ||
-            !stored(WriteInt(m_app, keys::Hour, time.hour())) ||
-            !stored(WriteInt(m_app, keys::Minute, time.minute())) ||
-            !stored(WriteInt(m_app, keys::Second, time.second()))) {
-            return false;
-        }
+        put(name(keys::Year), m_mode == kModeNear ? date.year() : m_year);
+        put(name(keys::Month), date.month());
+        put(name(keys::Day), date.day());
+        put(name(keys::Hour), time.hour());
+        put(name(keys::Minute), time.minute());
+        put(name(keys::Second), time.second());
     }
+    put(name(keys::Title), m_titleText);
 
-    return stored(WriteString(m_app, keys::Title, m_titleText));
+    if (!WriteValues(m_app, values)) {
+        // The store says what went wrong in a sentence for the user, naming the place; the
+        // dialog keeps everything entered for another try.
+        const QString reason = m_app.LastError();
+        ShowMessage(reason.isEmpty() ? QStringLiteral("Your settings could not be saved.")
+                                     : reason);
+        return false;
+    }
+    return true;
 }
 
 } // namespace chronivo

@@ -41,10 +41,6 @@ std::uint32_t HueColor(std::int32_t phase) {
     return color;
 }
 
-std::int32_t UsableSpeed(std::int32_t storedSpeed) {
-    return storedSpeed < 1 ? keys::Speed.saverDefault : storedSpeed;
-}
-
 std::int32_t SolidPhase(std::int32_t timeBase, std::int32_t speed) {
     // 64-bit product: a time base of 36000 gives 55 296 000, but keep any input safe.
     return static_cast<std::int32_t>(std::int64_t{timeBase} * kPhasePerSegment / speed);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "saver/frame_layout.h"
+#include "settings/settings_keys.h" // UsableSpeed
 
 #include <QColor>
 #include <QImage>
@@ -29,11 +30,6 @@ std::int32_t TimeBase(std::int32_t milliseconds, std::int32_t second, std::int32
 // dropped. Phase 0 is magenta, 1536 red, 3072 yellow. A negative phase, which the saver never
 // makes, is taken round the wheel like any other (-1 is 9215).
 std::uint32_t HueColor(std::int32_t phase);
-
-// The speed the wheel runs at, in tenths of a second per segment: the stored "Speed", except that
-// a value below 1 (only possible by editing the settings by hand) would divide by zero or run the
-// wheel backwards, so it is taken as the saver's default, 600.
-std::int32_t UsableSpeed(std::int32_t storedSpeed);
 
 // Phase of the solid background for a time base and speed: timeBase * 1536 / speed.
 std::int32_t SolidPhase(std::int32_t timeBase, std::int32_t speed);

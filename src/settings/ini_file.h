@@ -1,32 +1,71 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+#include <span>
+
 namespace chronivo {
 
-// One value of the INI file at `path`, read through QSettings. Invalid when the file, the group
-// or the key is missing or the file cannot be read; reading never creates anything. The value
-// comes back as QSettings parses it: a QString, or a QStringList when the text holds unquoted
-// commas (a file edited by hand).
-QVariant ReadIniValue(const QString& path, const QString& group, const QString& key);
+// One value to store: an int or a QString under its key.
+struct ProfileValue {
+    QString key;
+    QVariant value;
+};
 
-// Stores one value (an int or a QString) under `group`/`key` in the INI file at `path`, keeping
-// every other key and group, and creates the missing folders.
+// A stored value as a signed 32-bit int: an integer of any width that fits, or a text holding a
+// whole decimal number that fits (sign and surrounding blanks allowed). Nothing else: no
+// fractions, no "true", no hexadecimal.
+std::optional<int> StoredWholeNumber(const QVariant& stored);
+
+// A stored value as text. A text with unquoted commas (written by hand) is parsed as a list; its
+// parts are joined again with ", ", the separator the INI format itself writes. Anything else (a
+// "@ByteArray(...)" value, say) is no text.
+std::optional<QString> StoredText(const QVariant& stored);
+
+// What reading the settings file found.
+struct IniGroupRead {
+    // One sentence naming the file when something is at the path that is not a regular file (a
+    // named pipe, a device, a socket, a folder): it is never opened, and no values are read.
+    QString problem;
+    // Every key of the group with its value as the INI format parses it: a QString, a
+    // QStringList for unquoted commas, a QByteArray for "@ByteArray(...)".
+    QMap<QString, QVariant> values;
+};
+
+// Reads the whole group `group` of the INI file at `path` in one pass. A missing file reads as an
+// empty group; reading never creates anything.
+IniGroupRead ReadIniGroup(const QString& path, const QString& group);
+
+// The text a value is stored as on its line after "key=": an int in decimal, a QString escaped
+// and quoted exactly as QSettings writes it, so every reader of the INI format reads it back.
+QByteArray IniValueText(const QVariant& value);
+
+// The file's bytes with `values` stored in `group`: each key's existing lines in that group get
+// the new value (a line that surely reads back as the value already stays as it is), and keys
+// the group lacks are added at the end of its last section, in the order given; a missing group
+// is added at the end of the file. Every other byte stays: comments, other sections and their
+// names, other keys in any spelling, blank lines, line endings, a UTF-8 byte-order mark, lines
+// that are no key=value at all.
+QByteArray EditIniGroup(const QByteArray& bytes, const QString& group,
+                        std::span<const ProfileValue> values);
+
+// Stores `values` in `group` of the INI file at `path` in one replacement of the file: all of
+// them, or none when anything fails. The new contents (EditIniGroup) are written to a scratch
+// copy beside the file, read back, given the file's owner, group and mode, and only then renamed
+// over it, so the file holds either its old bytes or the complete new ones. A link stays a link:
+// the file it names gets the new contents. A read-only file, or anything at the path that is not
+// a regular file, is refused. Missing folders are made.
 //
-// QSettings alone is not enough here: when it cannot finish writing its new copy of the file it
-// may still put the cut-short copy in place and report success. So the new contents are built in
-// a scratch copy beside the file, read back and compared key by key with what they must hold, and
-// only then renamed over the file in one step. Whatever fails, the file holds either its old
-// contents or the complete new ones.
+// While it saves, a file-size limit makes a write fail instead of killing the process, and
+// SIGTERM, SIGINT, SIGHUP and SIGQUIT wait until the scratch copy and the lock are gone. Scratch
+// copies a killed process left behind are removed by the next save.
 //
-// A settings file that is a link stays a link; the file it points to gets the new contents.
-// A file QSettings cannot read in full (lines that are not key=value, text that is not UTF-8) is
-// not rewritten, since the rewrite would silently drop what could not be read.
-//
-// Returns an empty string on success, otherwise one sentence for the user that names the file
-// and the problem.
-QString WriteIniValue(const QString& path, const QString& group, const QString& key,
-                      const QVariant& value);
+// Returns an empty string on success, otherwise one sentence for the user that names the file,
+// the problem and that nothing was changed.
+QString WriteIniValues(const QString& path, const QString& group,
+                       std::span<const ProfileValue> values);
 
 } // namespace chronivo

@@ -3,12 +3,10 @@
 #include "settings/ini_file.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
-
-#include <limits>
-#include <optional>
 
 namespace chronivo {
 
@@ -17,57 +15,6 @@ namespace {
 #ifdef Q_OS_WIN
 constexpr char kRegistryKey[] = "HKEY_CURRENT_USER\\Software\\Velstrand\\Utilities\\Chronivo";
 #endif
-
-// A stored value as a signed 32-bit int: an integer of any width that fits, or a text holding a
-// whole decimal number that fits (sign and surrounding blanks allowed). Nothing else: no
-// fractions, no "true", no hexadecimal.
-std::optional<int> WholeNumber(const QVariant& stored) {
-    constexpr qlonglong kMin = std::numeric_limits<int>::min();
-    constexpr qlonglong kMax = std::numeric_limits<int>::max();
-    switch (stored.typeId()) {
-    case QMetaType::Int:
-        return stored.toInt();
-    case QMetaType::Short:
-    case QMetaType::Long:
-    case QMetaType::LongLong: {
-        const qlonglong number = stored.toLongLong();
-        if (number < kMin || number > kMax)
-            return std::nullopt;
-        return static_cast<int>(number);
-    }
-    case QMetaType::UShort:
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong: {
-        const qulonglong number = stored.toULongLong();
-        if (number > static_cast<qulonglong>(kMax))
-            return std::nullopt;
-        return static_cast<int>(number);
-    }
-    case QMetaType::QString: {
-        bool ok = false;
-        const int number = stored.toString().toInt(&ok, 10);
-        if (!ok)
-            return std::nullopt;
-        return number;
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
-// A stored value as text. A text with unquoted commas (written by hand) is parsed by QSettings as
-// a list; its parts are joined again with ", ", the separator QSettings itself writes.
-std::optional<QString> Text(const QVariant& stored) {
-    switch (stored.typeId()) {
-    case QMetaType::QString:
-        return stored.toString();
-    case QMetaType::QStringList:
-        return stored.toStringList().join(QStringLiteral(", "));
-    default:
-        return std::nullopt;
-    }
-}
 
 #ifdef Q_OS_WIN
 // The registry keeps each value on its own; QSettings stores an int as REG_DWORD and a text as
@@ -98,6 +45,18 @@ QString WriteRegistryValue(const QString& key, const QString& section, const QSt
 
 } // namespace
 
+bool ProfileStore::WriteProfileValues(const QString& section,
+                                      std::span<const ProfileValue> values) {
+    for (const ProfileValue& value : values) {
+        const bool stored = value.value.typeId() == QMetaType::Int
+                                ? WriteProfileInt(section, value.key, value.value.toInt())
+                                : WriteProfileString(section, value.key, value.value.toString());
+        if (!stored)
+            return false;
+    }
+    return true;
+}
+
 QSettingsStore::QSettingsStore(QString iniPath)
     : m_location(std::move(iniPath)) {}
 
@@ -125,22 +84,40 @@ QString QSettingsStore::IniPathFor(const QString& xdgConfigHome, const QString& 
 
 int QSettingsStore::GetProfileInt(const QString& section, const QString& key,
                                   int defaultValue) const {
-    return WholeNumber(Read(section, key)).value_or(defaultValue);
+    return StoredWholeNumber(Read(section, key)).value_or(defaultValue);
 }
 
 QString QSettingsStore::GetProfileString(const QString& section, const QString& key,
                                          const QString& defaultValue) const {
-    return Text(Read(section, key)).value_or(defaultValue);
+    return StoredText(Read(section, key)).value_or(defaultValue);
 }
 
 bool QSettingsStore::WriteProfileInt(const QString& section, const QString& key, int value) {
     // Explicitly an int: QSettings would write a bool as the text "true".
-    return Write(section, key, QVariant(value));
+    const ProfileValue one{key, QVariant(value)};
+    return WriteProfileValues(section, {&one, 1});
 }
 
 bool QSettingsStore::WriteProfileString(const QString& section, const QString& key,
                                         const QString& value) {
-    return Write(section, key, QVariant(value));
+    const ProfileValue one{key, QVariant(value)};
+    return WriteProfileValues(section, {&one, 1});
+}
+
+bool QSettingsStore::WriteProfileValues(const QString& section,
+                                        std::span<const ProfileValue> values) {
+#ifdef Q_OS_WIN
+    if (m_native) {
+        for (const ProfileValue& value : values) {
+            m_lastError = WriteRegistryValue(m_location, section, value.key, value.value);
+            if (!m_lastError.isEmpty())
+                return false;
+        }
+        return true;
+    }
+#endif
+    m_lastError = WriteIniValues(m_location, section, values);
+    return m_lastError.isEmpty();
 }
 
 QString QSettingsStore::LastError() const {
@@ -151,23 +128,27 @@ QString QSettingsStore::Location() const {
     return m_location;
 }
 
+QString QSettingsStore::ReadProblem() const {
+    return m_readProblem;
+}
+
 QVariant QSettingsStore::Read(const QString& section, const QString& key) const {
 #ifdef Q_OS_WIN
     if (m_native)
         return ReadRegistryValue(m_location, section, key);
 #endif
-    return ReadIniValue(m_location, section, key);
-}
-
-bool QSettingsStore::Write(const QString& section, const QString& key, const QVariant& value) {
-#ifdef Q_OS_WIN
-    if (m_native) {
-        m_lastError = WriteRegistryValue(m_location, section, key, value);
-        return m_lastError.isEmpty();
+    // The section is parsed again only when the file is not the one read last time.
+    const QFileInfo file(m_location);
+    SectionRead& cached = m_sections[section];
+    if (cached.existed != file.exists() || cached.size != file.size() ||
+        cached.modified != file.lastModified() || cached.modified.isNull()) {
+        cached.existed = file.exists();
+        cached.size = file.size();
+        cached.modified = file.lastModified();
+        cached.read = ReadIniGroup(m_location, section);
+        m_readProblem = cached.read.problem;
     }
-#endif
-    m_lastError = WriteIniValue(m_location, section, key, value);
-    return m_lastError.isEmpty();
+    return cached.read.values.value(key);
 }
 
 } // namespace chronivo

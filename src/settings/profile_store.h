@@ -1,9 +1,14 @@
 #pragma once
 
+#include "settings/ini_file.h"
+
+#include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
+#include <span>
 
 namespace chronivo {
 
@@ -23,13 +28,23 @@ public:
     virtual bool WriteProfileString(const QString& section, const QString& key,
                                     const QString& value) = 0;
 
+    // Stores several values (ints and QStrings) under `section`, in the order given, as one
+    // change: a store that can replace its contents in one step stores all of them or none.
+    // This one writes them one by one and stops at the first that fails.
+    virtual bool WriteProfileValues(const QString& section, std::span<const ProfileValue> values);
+
     // Why the last write failed, in words for the user; empty after a write that succeeded.
     virtual QString LastError() const = 0;
+
+    // Why the values could not be read at all (one sentence naming the place, saying that the
+    // defaults are used); empty when they could, or were simply not there.
+    virtual QString ReadProblem() const { return QString(); }
 };
 
-// The profile kept by QSettings: an INI file on Linux and macOS, the registry on Windows. Every
-// operation opens the store, touches one value and closes it again; nothing is held in between.
-// A failed write leaves the store as it was (see WriteIniValue) and LastError() says why.
+// The profile kept by QSettings: an INI file on Linux and macOS, the registry on Windows. The INI
+// file is read once and read again only when it has changed on disk, so a large file costs one
+// parse per start, and every write replaces it whole (see WriteIniValues). A failed write leaves
+// the store as it was and LastError() says why.
 class QSettingsStore final : public ProfileStore {
 public:
     // An INI file at the given path.
@@ -53,7 +68,9 @@ public:
     bool WriteProfileInt(const QString& section, const QString& key, int value) override;
     bool WriteProfileString(const QString& section, const QString& key,
                             const QString& value) override;
+    bool WriteProfileValues(const QString& section, std::span<const ProfileValue> values) override;
     QString LastError() const override;
+    QString ReadProblem() const override;
 
     // Where the values are kept: the INI file's path or the registry key.
     QString Location() const;
@@ -61,11 +78,20 @@ public:
 private:
     QSettingsStore() = default;
     QVariant Read(const QString& section, const QString& key) const;
-    bool Write(const QString& section, const QString& key, const QVariant& value);
+
+    // One section of the INI file as last read, with what identified the file then.
+    struct SectionRead {
+        bool existed = false;
+        qint64 size = 0;
+        QDateTime modified;
+        IniGroupRead read;
+    };
 
     QString m_location;
     bool m_native = false;
     QString m_lastError;
+    mutable QHash<QString, SectionRead> m_sections;
+    mutable QString m_readProblem;
 };
 
 } // namespace chronivo

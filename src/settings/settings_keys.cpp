@@ -12,6 +12,14 @@ QString SectionName() {
 
 } // namespace
 
+int UsableSpeed(int storedSpeed) {
+    return storedSpeed < 1 ? keys::Speed.saverDefault : storedSpeed;
+}
+
+bool WriteValues(ProfileStore& store, std::span<const ProfileValue> values) {
+    return store.WriteProfileValues(SectionName(), values);
+}
+
 QString WorldTextKey(int index) {
     return QStringLiteral("WTtext%1").arg(index);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "settings/ini_file.h" // ProfileValue
+
 #include <QString>
+
+#include <span>
 
 namespace chronivo {
 
@@ -46,6 +50,12 @@ inline constexpr SettingKey WTtext{"WTtext%d", SettingType::String, 0, 0};
 inline constexpr SettingKey WTzone{"WTzone%d", SettingType::Int, 0, 0};
 } // namespace keys
 
+// The speed the wheel runs at for a stored "Speed", in tenths of a second per colour segment: the
+// stored value, except that one below 1 (only possible by editing the settings by hand) would
+// divide by zero or run the wheel backwards, so the saver takes its default, 600, instead. The
+// dialog shows and keeps the same.
+int UsableSpeed(int storedSpeed);
+
 // "WTtext%d" and "WTzone%d" with the entry's index in plain decimal: WTtext0 ... WTtext9.
 QString WorldTextKey(int index);
 QString WorldZoneKey(int index);
@@ -56,6 +66,10 @@ int ReadInt(const ProfileStore& store, const SettingKey& key, Reader reader);
 int ReadInt(const ProfileStore& store, const SettingKey& key, const QString& name, Reader reader);
 QString ReadString(const ProfileStore& store, const SettingKey& key);
 QString ReadString(const ProfileStore& store, const SettingKey& key, const QString& name);
+
+// Stores the values in the section in one change, in the order given; false when they could not
+// be stored (the store's LastError says why).
+bool WriteValues(ProfileStore& store, std::span<const ProfileValue> values);
 
 // Writes one key; false when it could not be stored.
 bool WriteInt(ProfileStore& store, const SettingKey& key, int value);

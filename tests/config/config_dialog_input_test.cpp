@@ -91,8 +91,8 @@ struct StoredSpeedCase {
 TEST_F(DialogTest, StoresAStoredSpeedQuantised) {
     const StoredSpeedCase cases[] = {
         {10000, 6000, "above the range comes back as 6000"},
-        {0, 6, "zero comes back as 6"},
-        {-7, 6, "below zero comes back as 6"},
+        {0, 600, "zero comes back as the 600 the saver ran it as, not the fastest"},
+        {-7, 600, "below zero likewise"},
         {1100, 1200, "between two steps comes back as the upper"},
     };
     for (const StoredSpeedCase& c : cases) {

@@ -251,8 +251,8 @@ struct StoredSpeedCase {
 TEST_F(DialogTest, StoredSpeedIsHeldOnTheSliderAndQuantised) {
     const StoredSpeedCase cases[] = {
         {10000, 6000, "cycle in 60.00 minutes", "above the range: the right end"},
-        {0, 6, "cycle in 0.06 minutes", "zero: the slider's 0 becomes 6"},
-        {-40, 6, "cycle in 0.06 minutes", "below the range: the left end, then 6"},
+        {0, 600, "cycle in 6.00 minutes", "zero: the 600 the saver runs it as"},
+        {-40, 600, "cycle in 6.00 minutes", "below the range: the saver's 600 too"},
         {857, 857, "cycle in 8.57 minutes", "a stored quantised speed stays"},
         {900, 1000, "cycle in 10.00 minutes", "a speed between steps goes up to the next"},
         {6000, 6000, "cycle in 60.00 minutes", "the slowest speed"},

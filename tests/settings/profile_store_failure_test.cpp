@@ -155,38 +155,6 @@ TEST_F(ProfileStoreFailureTest, SettingsPathThatIsAFolderFails) {
     EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Option"), 5), 5);
 }
 
-struct ForeignCase {
-    const char* contents;
-    const char* problem; // words LastError must hold
-    const char* fact;
-};
-
-// Files QSettings cannot read in full are refused: rewriting them would drop the lines it could
-// not read or replace the letters it could not decode.
-const ForeignCase kForeign[] = {
-    {"[ScreenSaver]\nOption=1\nwords without an equals sign\n", "lines that are not settings",
-     "a line that is not key=value"},
-    {"[ScreenSaver]\nOption=1\n# a note by hand\n", "lines that are not settings",
-     "a '#' note, which QSettings does not read as a comment"},
-    {"[ScreenSaver]\nOption=1\n[Broken\nKey=2\n", "lines that are not settings",
-     "a group header without its bracket"},
-    {"[ScreenSaver]\nOption=1\nTitle=Z\xfcrich\n", "not UTF-8", "Latin-1 text"},
-};
-
-TEST_F(ProfileStoreFailureTest, FileThatQSettingsCannotReadInFullIsNotRewritten) {
-    for (const ForeignCase& c : kForeign) {
-        SCOPED_TRACE(c.fact);
-        const QByteArray contents(c.contents);
-        PutFile(IniPath(), contents);
-        EXPECT_FALSE(m_store->WriteProfileInt(kSection, QStringLiteral("Option"), 2));
-        EXPECT_TRUE(m_store->LastError().contains(QString::fromLatin1(c.problem)))
-            << m_store->LastError().toStdString();
-        EXPECT_TRUE(m_store->LastError().contains(IniPath()));
-        EXPECT_EQ(FileBytes(IniPath()), contents);
-        EXPECT_EQ(Entries(IniDir()), kOnlyTheFile);
-    }
-}
-
 TEST_F(ProfileStoreFailureTest, WriteWhileAnotherProgramSavesFailsAndRecovers) {
     // While another writer holds the lock the write gives up after a short wait and leaves the
     // file alone; once the lock is free the next write succeeds and clears LastError.

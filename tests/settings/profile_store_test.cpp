@@ -1,5 +1,6 @@
 #include "settings/profile_store.h"
 
+#include "settings/ini_file.h"
 #include "settings/settings_keys.h"
 #include "settings_test_env.h"
 
@@ -197,6 +198,78 @@ TEST_F(ProfileStoreTest, WriteKeepsEveryOtherKeyAndGroup) {
     before.insert(QStringLiteral("ScreenSaver/Title"), QStringLiteral("New"));
     before.insert(QStringLiteral("ScreenSaver/Speed"), QStringLiteral("600"));
     EXPECT_EQ(after, before);
+}
+
+struct KeptCase {
+    const char* before;
+    const char* after;
+    const char* fact;
+};
+
+TEST_F(ProfileStoreTest, ASaveChangesOnlyTheLinesOfTheKeysItWrites) {
+    // One save of Option=2 and Title=New: every byte the save does not own stays as it was.
+    const KeptCase cases[] = {
+        {"; mine\n[ScreenSaver]\n# a note\nOption=1\n\n[Other Section]\nKey=1\n",
+         "; mine\n[ScreenSaver]\n# a note\nOption=2\nTitle=New\n\n[Other Section]\nKey=1\n",
+         "comments, a blank line and a spaced section name"},
+        {"\xEF\xBB\xBF[ScreenSaver]\r\nOption=1\r\nTitle=Old\r\n[Zeta]\r\n\xC3\x9Cnd=1\r\n",
+         "\xEF\xBB\xBF[ScreenSaver]\r\nOption=2\r\nTitle=New\r\n[Zeta]\r\n\xC3\x9Cnd=1\r\n",
+         "a byte-order mark, CR LF line ends and a non-ASCII key"},
+        {"[ScreenSaver]\nOption=1\nwords without an equals sign\nCity=Z\xfcrich\n",
+         "[ScreenSaver]\nOption=2\nwords without an equals sign\nCity=Z\xfcrich\nTitle=New\n",
+         "a line that is no setting and Latin-1 text"},
+        {"[Other]\nKey=1", "[Other]\nKey=1\n\n[ScreenSaver]\nOption=2\nTitle=New\n",
+         "no section of ours and no line break at the end"},
+        {"[ScreenSaver]\nTitle=a\\\nb\n[ScreenSaver]\nOption=1\n",
+         "[ScreenSaver]\nTitle=New\n[ScreenSaver]\nOption=2\n",
+         "a value carried over two lines, and the section twice"},
+        {"[ScreenSaver]\nOption = +2\nTitle=New\n", "[ScreenSaver]\nOption = +2\nTitle=New\n",
+         "values that already read back as written keep their spelling"},
+    };
+    const ProfileValue values[] = {{QStringLiteral("Option"), 2},
+                                   {QStringLiteral("Title"), QStringLiteral("New")}};
+    for (const KeptCase& c : cases) {
+        PutFile(IniPath(), c.before);
+        EXPECT_TRUE(WriteValues(*m_store, values)) << c.fact << m_store->LastError().toStdString();
+        EXPECT_EQ(FileBytes(IniPath()), QByteArray(c.after)) << c.fact;
+        EXPECT_EQ(m_store->GetProfileString(kSection, QStringLiteral("Title")),
+                  QStringLiteral("New"))
+            << c.fact;
+    }
+    // A title that reads as empty (it is no text) stays when the empty title is written back.
+    PutFile(IniPath(), "[ScreenSaver]\nTitle=@ByteArray(hello)\n");
+    EXPECT_TRUE(m_store->WriteProfileString(kSection, QStringLiteral("Title"), QString()));
+    EXPECT_EQ(FileBytes(IniPath()), QByteArray("[ScreenSaver]\nTitle=@ByteArray(hello)\n"));
+}
+
+TEST_F(ProfileStoreTest, TextsAreWrittenAsQSettingsWritesThem) {
+    // Every reader of the INI format reads our texts back: each comes out as QSettings' own line.
+    const QStringList texts = {"",
+                               "plain",
+                               " lead",
+                               "trail ",
+                               "a,b",
+                               "semi;colon",
+                               "eq=ual",
+                               "quote\"s",
+                               "back\\slash",
+                               "new\nline",
+                               "\x01\x7f",
+                               "@at",
+                               "@ByteArray(x)",
+                               "Z\u00fcrich",
+                               "\U0001F600 x",
+                               QString("x") + QChar(0) + "y"};
+    for (const QString& text : texts) {
+        const QString path = Root() + QStringLiteral("/qsettings.ini");
+        QFile::remove(path);
+        {
+            QSettings qt(path, QSettings::IniFormat);
+            qt.setValue(QStringLiteral("T"), text);
+        }
+        EXPECT_EQ(FileBytes(path), "[General]\nT=" + IniValueText(text) + "\n")
+            << text.toStdString();
+    }
 }
 
 TEST_F(ProfileStoreTest, LinkedSettingsFileStaysALink) {
