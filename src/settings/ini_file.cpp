@@ -507,6 +507,9 @@ QString WriteIniValues(const QString& shownPath, const QString& group,
     }
     // Messages name the path the user knows; a link's own file is what gets the new contents.
     const QString path = LinkTarget(shownPath);
+    const QString kind = NotAFile(path);
+    if (!kind.isEmpty())
+        return Failure(shownPath, QStringLiteral("it is %1, not a regular file").arg(kind));
     const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir))
         return Failure(shownPath, FolderProblem(dir));
@@ -520,9 +523,6 @@ QString WriteIniValues(const QString& shownPath, const QString& group,
         return Failure(shownPath, LockProblem(lock.error(), lockPath));
     RemoveLeftovers(path);
 
-    const QString kind = NotAFile(path);
-    if (!kind.isEmpty())
-        return Failure(shownPath, QStringLiteral("it is %1, not a regular file").arg(kind));
     QByteArray oldBytes;
     QDateTime oldTime;
     const bool hadFile = QFileInfo::exists(path);

@@ -1,17 +1,22 @@
 #include "settings/profile_store.h"
 
+#include "settings/settings_keys.h"
 #include "settings_test_env.h"
 
+#include <QDir>
 #include <QLockFile>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <functional>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace chronivo {
 namespace {
@@ -31,11 +36,12 @@ struct ChildResult {
     QString lastError;
 };
 
-// Runs `write` in a forked child whose files may not grow beyond `limitBytes`, with SIGXFSZ
-// ignored so that an oversized write fails with EFBIG instead of killing the child. This is a
-// write failing half-way for real, even for root. The child reports what the write returned and
-// its LastError through a pipe.
-ChildResult RunWithFileSizeLimit(rlim_t limitBytes, const std::function<bool(QString&)>& write) {
+// Runs `write` in a forked child whose files may not grow beyond `limitBytes`. Nothing here
+// ignores SIGXFSZ: the store must keep it from killing the child, so that an oversized write
+// fails with EFBIG and is reported. A child still busy after ten seconds is killed, so a hang
+// fails the case instead of the run. The child reports what `write` returned and the text it
+// gave through a pipe.
+ChildResult RunInChild(rlim_t limitBytes, const std::function<bool(QString&)>& write) {
     ChildResult result;
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -43,7 +49,7 @@ ChildResult RunWithFileSizeLimit(rlim_t limitBytes, const std::function<bool(QSt
     const pid_t child = fork();
     if (child == 0) {
         close(pipeEnds[0]);
-        signal(SIGXFSZ, SIG_IGN);
+        alarm(10);
         const rlimit limit{limitBytes, limitBytes};
         QString error;
         const bool stored = setrlimit(RLIMIT_FSIZE, &limit) == 0 && write(error);
@@ -67,6 +73,11 @@ ChildResult RunWithFileSizeLimit(rlim_t limitBytes, const std::function<bool(QSt
     return result;
 }
 
+// What the dialog's OK stores at once: three keys of the file's section.
+const ProfileValue kSave[] = {{QStringLiteral("Option"), 4},
+                              {QStringLiteral("Speed"), 600},
+                              {QStringLiteral("Title"), QStringLiteral("New")}};
+
 // A file of a few kilobytes as our own store writes it.
 QByteArray FillProfile(QSettingsStore& store, const QString& path) {
     EXPECT_TRUE(store.WriteProfileInt(kSection, QStringLiteral("Option"), 3));
@@ -76,50 +87,70 @@ QByteArray FillProfile(QSettingsStore& store, const QString& path) {
     return FileBytes(path);
 }
 
-TEST_F(ProfileStoreFailureTest, WriteCutShortWhileCopyingLeavesTheFileIntact) {
-    // Files may not grow past 512 bytes: the copy of a 3 kB file fails early. The write reports
-    // the failure, the file is byte-for-byte as before and no scratch or lock file is left.
+TEST_F(ProfileStoreFailureTest, ASaveCutShortAnywhereChangesNothing) {
+    // Files may not grow past a limit that cuts the save short at its lock, at the first bytes
+    // of its new copy, half-way and one byte before the end: each time the save reports the
+    // failure, the file is byte for byte as before, and no copy or lock is left.
     const QByteArray before = FillProfile(*m_store, IniPath());
     ASSERT_GT(before.size(), 3000);
-    const ChildResult child = RunWithFileSizeLimit(512, [&](QString& error) {
-        const bool ok = m_store->WriteProfileString(kSection, QStringLiteral("Title"), "New");
-        error = m_store->LastError();
-        return ok;
-    });
-    ASSERT_TRUE(child.exited);
-    EXPECT_FALSE(child.stored);
-    EXPECT_TRUE(child.lastError.contains(IniPath())) << child.lastError.toStdString();
-    EXPECT_TRUE(child.lastError.contains(QStringLiteral("could not be written in full")))
-        << child.lastError.toStdString();
-    EXPECT_EQ(FileBytes(IniPath()), before);
-    EXPECT_EQ(Entries(IniDir()), kOnlyTheFile);
-    EXPECT_EQ(m_store->GetProfileString(kSection, QStringLiteral("Title")), QStringLiteral("Old"));
+    for (const rlim_t limit : {rlim_t(0), rlim_t(1), rlim_t(1500), rlim_t(before.size() + 5)}) {
+        const ChildResult child = RunInChild(limit, [&](QString& error) {
+            const bool ok = WriteValues(*m_store, kSave);
+            error = m_store->LastError();
+            return ok;
+        });
+        ASSERT_TRUE(child.exited) << "killed at limit " << limit;
+        EXPECT_FALSE(child.stored) << limit;
+        EXPECT_TRUE(child.lastError.contains(IniPath()) &&
+                    child.lastError.endsWith(QStringLiteral("Nothing was changed.")))
+            << child.lastError.toStdString();
+        EXPECT_EQ(FileBytes(IniPath()), before) << limit;
+        EXPECT_EQ(Entries(IniDir()), kOnlyTheFile) << limit;
+    }
 }
 
-TEST_F(ProfileStoreFailureTest, WriteCutShortWhileRewritingLeavesTheFileIntact) {
-    // Files may grow to exactly the old size: the copy succeeds and QSettings' rewrite, one line
-    // longer, is cut short. QSettings reports success for that; the store must not, and the file
-    // must be byte-for-byte as before.
-    const QByteArray before = FillProfile(*m_store, IniPath());
-    const ChildResult child = RunWithFileSizeLimit(rlim_t(before.size()), [&](QString& error) {
-        const bool ok = m_store->WriteProfileInt(kSection, QStringLiteral("Speed"), 600);
-        error = m_store->LastError();
-        return ok;
+TEST_F(ProfileStoreFailureTest, ASaveOnAFullFileSystemChangesNothing) {
+    // A real 20 kB file system, filled up: the save fails whole; with room again it succeeds.
+    // Mounting one needs a mount namespace of the child's own, which only root may make.
+    const ChildResult child = RunInChild(RLIM_INFINITY, [&](QString& error) {
+        const QByteArray tiny = QFile::encodeName(Root() + QStringLiteral("/tiny"));
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mkdir(tiny.constData(), 0700) != 0 ||
+            mount("tmpfs", tiny.constData(), "tmpfs", 0, "size=20k") != 0) {
+            error = QStringLiteral("skip");
+            return false;
+        }
+        const QString path = QFile::decodeName(tiny) + QStringLiteral("/Chronivo.conf");
+        QSettingsStore store(path);
+        if (!store.WriteProfileString(kSection, QStringLiteral("Title"), QString(2000, u'o')))
+            return false;
+        const QByteArray before = FileBytes(path);
+        QFile filler(QFile::decodeName(tiny) + QStringLiteral("/filler"));
+        filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        while (filler.write(QByteArray(512, 'f')) == 512) {
+        }
+        const bool failed = !WriteValues(store, kSave);
+        const bool whole = FileBytes(path) == before &&
+                           Entries(QFile::decodeName(tiny)).size() == 2 &&
+                           store.LastError().endsWith(QStringLiteral("Nothing was changed."));
+        filler.close();
+        QFile::remove(filler.fileName());
+        error = store.LastError();
+        return failed && whole && WriteValues(store, kSave) &&
+               store.GetProfileString(kSection, QStringLiteral("Title")) == QStringLiteral("New");
     });
+    if (child.lastError == QStringLiteral("skip"))
+        GTEST_SKIP() << "no mount namespace of our own (not root): no tiny file system";
     ASSERT_TRUE(child.exited);
-    EXPECT_FALSE(child.stored);
-    EXPECT_TRUE(child.lastError.contains(IniPath())) << child.lastError.toStdString();
-    EXPECT_EQ(FileBytes(IniPath()), before);
-    EXPECT_EQ(Entries(IniDir()), kOnlyTheFile);
-    EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Speed"), 1000), 1000);
+    EXPECT_TRUE(child.stored) << child.lastError.toStdString();
 }
 
 TEST_F(ProfileStoreFailureTest, WriteThatFitsTheLimitSucceeds) {
     // The same child with room to spare stores the value: the failures above come from the limit.
     const QByteArray before = FillProfile(*m_store, IniPath());
-    const ChildResult child = RunWithFileSizeLimit(rlim_t(before.size() + 4096), [&](QString&) {
-        return m_store->WriteProfileInt(kSection, QStringLiteral("Speed"), 600);
-    });
+    const ChildResult child = RunInChild(rlim_t(before.size() + 4096),
+                                         [&](QString&) { return WriteValues(*m_store, kSave); });
     ASSERT_TRUE(child.exited);
     EXPECT_TRUE(child.stored) << child.lastError.toStdString();
     EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Speed"), 1000), 600);
@@ -153,6 +184,111 @@ TEST_F(ProfileStoreFailureTest, SettingsPathThatIsAFolderFails) {
         << m_store->LastError().toStdString();
     EXPECT_TRUE(Entries(IniPath()).isEmpty());
     EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Option"), 5), 5);
+}
+
+TEST_F(ProfileStoreFailureTest, SomethingOtherThanAFileIsNeverOpened) {
+    // A named pipe would hold its reader for ever and a device would be read without end: reads
+    // give the defaults and say why, a save refuses, each naming the file. In a child that is
+    // killed should it hang.
+    const QByteArray path = QFile::encodeName(IniPath());
+    const std::pair<const char*, std::function<bool()>> cases[] = {
+        {"a named pipe", [&] { return mkfifo(path.constData(), 0600) == 0; }},
+        {"a device", [&] { return QFile::link(QStringLiteral("/dev/zero"), IniPath()); }},
+        {"a folder", [&] { return QDir().mkpath(IniPath()); }},
+    };
+    for (const auto& [kind, make] : cases) {
+        ASSERT_TRUE(QDir().mkpath(IniDir()));
+        ASSERT_TRUE(make()) << kind;
+        const ChildResult child = RunInChild(RLIM_INFINITY, [&](QString& said) {
+            QSettingsStore store(IniPath());
+            const bool defaults = store.GetProfileInt(kSection, QStringLiteral("Speed"), 6) == 6;
+            said = store.ReadProblem() + QLatin1Char('|');
+            const bool refused = !WriteValues(store, kSave);
+            said += store.LastError();
+            return defaults && refused;
+        });
+        ASSERT_TRUE(child.exited) << kind << " hung or crashed the child";
+        EXPECT_TRUE(child.stored) << kind;
+        const QStringList said = child.lastError.split(QLatin1Char('|'));
+        for (const QString& sentence : said) {
+            EXPECT_TRUE(sentence.contains(IniPath()) && sentence.contains(QLatin1String(kind)))
+                << sentence.toStdString();
+        }
+        EXPECT_EQ(Entries(IniDir()), kOnlyTheFile) << kind;
+        QFile::remove(IniPath());
+        QDir().rmdir(IniPath());
+    }
+}
+
+TEST_F(ProfileStoreFailureTest, ASaveKeepsOwnerAndModeAndRefusesAReadOnlyFile) {
+    struct OwnerCase {
+        uid_t uid; // 0: the test's own user
+        mode_t mode;
+        bool saved;
+    };
+    const OwnerCase cases[] = {
+        {0, 0640, true},     // a private file stays private
+        {65534, 0604, true}, // root saving another user's file gives it back to that user
+        {0, 0444, false},    // read-only: left alone, even by root
+    };
+    for (const OwnerCase& c : cases) {
+        if (c.uid != 0 && geteuid() != 0)
+            continue; // only root can save as someone other than the file's owner
+        ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Option"), 1));
+        const QByteArray path = QFile::encodeName(IniPath());
+        const uid_t owner = c.uid != 0 ? c.uid : geteuid();
+        ASSERT_EQ(chown(path.constData(), owner, c.uid != 0 ? c.uid : getegid()), 0);
+        ASSERT_EQ(chmod(path.constData(), c.mode), 0);
+        const QByteArray before = FileBytes(IniPath());
+        EXPECT_EQ(WriteValues(*m_store, kSave), c.saved) << m_store->LastError().toStdString();
+        struct stat st {};
+        ASSERT_EQ(stat(path.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, owner);
+        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        if (!c.saved) {
+            EXPECT_TRUE(m_store->LastError().contains(QStringLiteral("read-only")));
+            EXPECT_EQ(FileBytes(IniPath()), before);
+        }
+        chmod(path.constData(), 0600);
+        QFile::remove(IniPath());
+    }
+}
+
+TEST_F(ProfileStoreFailureTest, NothingIsLeftBehindByASaveEndedBySigterm) {
+    // A child saves a large file over and over until SIGTERM ends it in the middle of a save:
+    // the file is one whole version or the other, and no copy or lock is left. A save killed
+    // all the same (SIGKILL) leaves its copy and lock, which the next save clears away.
+    const QString big(1 << 20, u'b');
+    ASSERT_TRUE(m_store->WriteProfileString(kSection, QStringLiteral("Title"), big));
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            QSettingsStore store(IniPath());
+            for (int i = 0;; ++i) {
+                store.WriteProfileString(kSection, QStringLiteral("Title"),
+                                         i % 2 == 0 ? big.toLower() : big);
+                if (i == 1)
+                    (void)::write(ready[1], "r", 1);
+            }
+        }
+        char byte = 0;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        usleep(20000);
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        close(ready[0]);
+        close(ready[1]);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+        if (signal == SIGKILL) {
+            EXPECT_TRUE(WriteValues(*m_store, kSave)) << m_store->LastError().toStdString();
+        }
+        EXPECT_EQ(Entries(IniDir()), kOnlyTheFile) << "after signal " << signal;
+        EXPECT_EQ(m_store->GetProfileString(kSection, QStringLiteral("Title")).size(),
+                  signal == SIGKILL ? 3 : big.size());
+    }
 }
 
 TEST_F(ProfileStoreFailureTest, WriteWhileAnotherProgramSavesFailsAndRecovers) {
