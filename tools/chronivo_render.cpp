@@ -75,6 +75,9 @@ int main(int argc, char** argv) {
     // Read exactly as a saver window reads them when it is built, at the first frame's moment.
     const chronivo::TimeSample start = options.at ? *options.at : chronivo::SystemClock().Now();
     const chronivo::SaverSettings settings = chronivo::ReadSaverSettings(*store, start.seconds);
+    if (!store->ReadProblem().isEmpty()) {
+        Complain(store->ReadProblem().toStdString()); // and go on with the defaults
+    }
 
     // Frames need fonts, so a GUI application; without a display the offscreen platform serves.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
+#include <cstdio>
 
 #include <algorithm>
 #include <utility>
@@ -126,6 +128,12 @@ SaverWindow* SaverApp::CreateSaverWindow() {
         window = new SaverWindow(*this);
     } catch (...) {
         return nullptr;
+    }
+    // Settings that could not be read at all are said once; the saver runs with the defaults.
+    const QString problem = m_store->ReadProblem();
+    if (!problem.isEmpty() && !m_readProblemSaid) {
+        m_readProblemSaid = true;
+        std::fprintf(stderr, "chronivo: %s\n", problem.toLocal8Bit().constData());
     }
     // Only the main window can close (a replaced one is deleted without closing), and its
     // closing ends the run with exit code 0.

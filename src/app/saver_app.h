@@ -94,6 +94,7 @@ private:
 
     std::unique_ptr<ProfileStore> m_store;
     const Clock& m_clock;
+    bool m_readProblemSaid = false; // the settings' read problem has been put on stderr
     QPointer<SaverWindow> m_mainWnd;
     std::vector<QPointer<ScreenCover>> m_covers;
     QWindow* m_host = nullptr;                   // hack mode: the window drawn into, not owned

@@ -75,6 +75,23 @@ TEST_F(DialogTest, StoresTheFlagsAndTitleTheUserSet) {
     EXPECT_EQ(StoredString(QStringLiteral("Title")), QStringLiteral(" Lift-off, \"soon\" "));
 }
 
+TEST_F(DialogTest, ATitleLeftAloneIsWrittenBackWhole) {
+    // The edit box holds at most 32,767 characters; a longer stored title the user did not
+    // touch goes back whole, while one the user edits is what the box then holds.
+    const QString longTitle(40000, u't');
+    for (const bool edit : {false, true}) {
+        m_store.PutString(QStringLiteral("Title"), longTitle);
+        Open();
+        ChooseMode(1);
+        if (edit) {
+            Type("m_titleEdit", QStringLiteral("Short"));
+        }
+        ClickOk();
+        EXPECT_EQ(StoredString(QStringLiteral("Title")),
+                  edit ? QStringLiteral("Short") : longTitle);
+    }
+}
+
 TEST_F(DialogTest, NearTargetStoresThePickersYearWhateverTheYearBoxShows) {
     StoreTarget(3, 2030, 6, 1, 9, 0, 0);
     Open();

@@ -106,6 +106,19 @@ root)
     kill -s INT "$APP_PID"
     expect_exit 0
     ;;
+settings-not-a-file)
+    # A named pipe at the settings path: the hack draws with the defaults at once, says why in
+    # one line, and a signal still ends it.
+    start_x
+    mkdir -p "$XDG_CONFIG_HOME/Velstrand/Utilities"
+    mkfifo "$XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf"
+    start_app --root
+    wait_until "the saver over the root window" covers "${SCREEN_W}x${SCREEN_H}"
+    grep -q '^chronivo: the settings file .* is a named pipe, not a regular file' \
+        "$E2E_TMP/app.log" || fail "said: $(cat "$E2E_TMP/app.log")"
+    kill -s TERM "$APP_PID"
+    expect_exit 0
+    ;;
 host-gone)
     # The host destroys its window without a signal: the run ends with exit code 0.
     start_x

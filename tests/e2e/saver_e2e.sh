@@ -140,6 +140,35 @@ click)
     where=$(pointer_position)
     [ "$where" = "$want_x $want_y" ] || fail "pointer at $where, expected $want_x $want_y"
     ;;
+settings-not-a-file)
+    # A named pipe at the settings path would hold a reader for ever. The saver (/s) shows at
+    # once with the defaults and says why in one line; the dialog (/c) opens, and its OK refuses
+    # to save over the pipe with a message. ARG: /s or /c
+    start_x
+    fifo="$XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf"
+    mkdir -p "$(dirname "$fifo")"
+    mkfifo "$fifo"
+    if [ "$ARG" = /s ]; then
+        start_saver /s
+        said() { grep -q 'is a named pipe, not a regular file' "$E2E_TMP/app.log"; }
+        wait_until "the line that the settings were not read" said
+        [ "$(wc -l <"$E2E_TMP/app.log")" -eq 1 ] || fail "said: $(cat "$E2E_TMP/app.log")"
+        xdotool key a
+    else
+        start_app /c
+        wait_for_dialog
+        xdotool key Return
+        message_shown() {
+            [ "$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l)" -ge 2 ]
+        }
+        wait_until "the message that nothing was saved" message_shown
+        xdotool key Return
+        wait_until "the dialog to take the focus again" dialog_focused
+        xdotool key Escape
+    fi
+    expect_exit 0
+    [ -p "$fifo" ] || fail "the named pipe is gone"
+    ;;
 dialog)
     # Anything but the saver switches opens the settings dialog; the program ends with exit
     # code 0 once it is closed. ARG: command line|key that closes the dialog

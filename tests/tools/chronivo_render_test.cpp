@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #endif
@@ -46,7 +48,7 @@ protected:
     // with the user's settings in this test's own directory; `setup` may change the process
     // before it starts.
     RunResult Render(const QStringList& args, const QString& tz = QStringLiteral("UTC"),
-                     const std::function<void(QProcess&)>& setup = {}) {
+                     const std::function<void(QProcess&)>& setup = {}, int waitMs = 60000) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
             env.remove(QString::fromLatin1(name));
@@ -61,7 +63,7 @@ protected:
         }
         process.start(QStringLiteral(CHRONIVO_RENDER), args);
         RunResult run;
-        if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit) {
+        if (process.waitForFinished(waitMs) && process.exitStatus() == QProcess::NormalExit) {
             run.exitCode = process.exitCode();
         }
         run.out = QString::fromUtf8(process.readAllStandardOutput());
@@ -322,6 +324,22 @@ TEST_F(ChronivoRenderTest, WorldTimeShowsTheTrueLocalTimesFromWestToEast) {
     }
     EXPECT_EQ(texts, QStringList({"New York 06:20 AM", "Sydney 10:20 PM", "Wellington 12:20 AM",
                                   "Kiritimati 01:20 AM"}));
+}
+
+TEST_F(ChronivoRenderTest, ASettingsPathThatIsNoFileGivesTheDefaultsAndOneLine) {
+    // A named pipe at the user's settings path would block a reader for ever: the frame is made
+    // with the defaults at once, and one line says why. Given more than five seconds, it hung.
+    const QString dir = Path("config/Velstrand/Utilities");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir + "/Chronivo.conf").constData(), 0600), 0);
+    const RunResult run = Render({"--at", "2026-01-16T12:01:00Z", "--size", "80x60", "--json"},
+                                 QStringLiteral("UTC"), {}, 5000);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(Frames(run).size(), 1u);
+    EXPECT_EQ(run.err.count('\n'), 1);
+    EXPECT_TRUE(run.err.startsWith("chronivo-render: the settings file ") &&
+                run.err.contains("is a named pipe, not a regular file"))
+        << run.err.toStdString();
 }
 
 TEST_F(ChronivoRenderTest, StripesWidenWhenFramesStandStill) {
