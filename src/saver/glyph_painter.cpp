@@ -47,6 +47,10 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
         mask.width = static_cast<std::int32_t>(std::ceil(box.right())) - mask.left + 1;
         mask.height = static_cast<std::int32_t>(std::ceil(box.bottom())) - mask.top + 1;
         QImage coverage(mask.width, mask.height, QImage::Format_Alpha8);
+        if (coverage.isNull()) {
+            // No memory for the mask: the glyph is left out rather than read from nothing.
+            return m_masks.emplace(std::move(key), Mask{}).first->second;
+        }
         coverage.fill(0);
         QPainter p(&coverage);
         p.setRenderHint(QPainter::Antialiasing);
@@ -118,6 +122,12 @@ void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& 
     std::int32_t bottom = INT32_MIN;
     for (const QGlyphRun& run : textLine.glyphRuns()) {
         const QRawFont rawFont = run.rawFont();
+        if (!rawFont.isValid() || rawFont.pixelSize() <= 0) {
+            // A font Qt cannot make at this size comes as a stand-in without a face (pixel size
+            // -1) that has no glyphs to draw, and whose family must not be asked for: Qt 6.4
+            // crashes on it.
+            continue;
+        }
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
         for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {

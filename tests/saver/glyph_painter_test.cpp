@@ -4,6 +4,7 @@
 #include "saver/text_fitting.h"
 
 #include <QPainter>
+#include <QRawFont>
 
 #include <gtest/gtest.h>
 
@@ -147,6 +148,20 @@ TEST(GlyphPainterTest, OnlyThirtyTwoBitBuffers) {
     EXPECT_TRUE(GlyphPainter::Handles(QImage(1, 1, QImage::Format_RGB32)));
     EXPECT_TRUE(GlyphPainter::Handles(QImage(1, 1, QImage::Format_ARGB32_Premultiplied)));
     EXPECT_FALSE(GlyphPainter::Handles(QImage(1, 1, QImage::Format_RGB16)));
+}
+
+TEST(GlyphPainterTest, AFontQtCannotMakeDrawsNothing) {
+    // From 65536 pixels Qt makes no font: its line leaves the buffer as it was.
+    QFont font;
+    font.setPixelSize(65536);
+    if (QRawFont::fromFont(font).pixelSize() > 0) {
+        GTEST_SKIP() << "Qt makes fonts of 65536 pixels here";
+    }
+    QImage image = Blank({200, 100});
+    GlyphPainter painter;
+    painter.DrawTextLine(image, font, {0, 0, 200, 100}, QStringLiteral("Friday"), true, kText);
+    EXPECT_EQ(CountInk(image), 0);
+    EXPECT_EQ(painter.CachedGlyphs(), 0u);
 }
 
 TEST(GlyphPainterTest, TextFittingUsesItForLargeTextOnly) {
