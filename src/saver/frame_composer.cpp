@@ -69,7 +69,8 @@ FrameComposer::FrameComposer(const SaverSettings& settings, const FrameOptions& 
     , m_devicePixelRatio(options.devicePixelRatio > 0 ? options.devicePixelRatio : 1.0)
     , m_daylightRules(MakeDaylightRules(options.ruleOfYear))
     // Fonts are made for the device pixels the frame is composed in.
-    , m_text(static_cast<std::int32_t>(std::lround(options.dpi * m_devicePixelRatio)))
+    , m_text(static_cast<std::int32_t>(
+          std::lround(std::clamp(options.dpi * m_devicePixelRatio, 1.0, double{INT32_MAX}))))
     , m_backColor(options.backColor)
     , m_speed(UsableSpeed(settings.m_speed))
     , m_rainbow(settings.m_rainbow)

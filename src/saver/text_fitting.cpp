@@ -22,7 +22,7 @@ std::vector<std::int32_t> FitSizeSequence(std::int32_t start) {
 
 std::int32_t PointSizeToPixels(std::int32_t dpi, std::int32_t size) {
     const std::int64_t pixels = std::int64_t{dpi} * size / 720;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(pixels, 1, INT32_MAX));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(pixels, 1, kMaxFontPixels));
 }
 
 FrameRect MeasureText(QPainter& dc, const FrameRect& rect, const QString& text) {

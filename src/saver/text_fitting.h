@@ -28,9 +28,18 @@ std::int32_t NextFitSize(std::int32_t size);
 // Every size fitting tries from `start`, in order (36 sizes from 4800).
 std::vector<std::int32_t> FitSizeSequence(std::int32_t start = kFitStartSize);
 
+// The largest character height fonts are made with, pixels. Qt's metrics of a font go wrong
+// once its ascent passes 16384 pixels (from 17651 pixels for DejaVu Sans), so text seems to fit
+// where it does not, and from 65536 pixels Qt cannot make the font at all. Real screens never
+// reach the cap: fitting starts at 480 points, below it up to 614 dpi (the screen's dpi times
+// its device pixel ratio: 576 for 192 dpi at ratio 3), and above that only text taller than
+// 4096 pixels could come out otherwise, which no screen up to 8K (4320 rows) has room for.
+// It also bounds the glyph masks of text too large to fit at any size (about 12 MB a glyph).
+inline constexpr std::int32_t kMaxFontPixels = 4096;
+
 // Character height in pixels of a font of `size` tenths of a point on a device of `dpi` dots per
 // inch: dpi * size / 720, truncating (640 for 4800 at 96 dpi). A result below 1 pixel, which a
-// font cannot have, is taken as 1.
+// font cannot have, is taken as 1, and one above kMaxFontPixels as kMaxFontPixels.
 std::int32_t PointSizeToPixels(std::int32_t dpi, std::int32_t size);
 
 // A font slot: empty until the first text drawn through it, then the font fitted to that text,

@@ -453,5 +453,51 @@ TEST_F(FrameComposerTest, FramesThatCannotBeMadeThrow) {
     EXPECT_THROW(huge.DrawFrame({kFriday, 0}, QSize(100000000, 1)), FrameError);
 }
 
+struct DpiCase {
+    const char* fact;
+    std::int32_t dpi;
+    double ratio; // device pixel ratio
+    QSize window; // logical pixels
+    QSize device; // the frame's device pixels
+};
+
+TEST_F(FrameComposerTest, AnyDpiComposesWithFontsThatFitTheirRows) {
+    // Fonts are made at most kMaxFontPixels high, however large the dpi: every frame is composed,
+    // and each clock line's font is no taller than its row, as it is when fitting measures the
+    // text truly, unless even the smallest size tried is (at the largest dpi). At 96 dpi, also at
+    // ratio 2, fitting starts far below the cap.
+    const DpiCase cases[] = {
+        {"96 dpi", 96, 1.0, {1920, 1080}, {1920, 1080}},
+        {"96 dpi at ratio 2", 96, 2.0, {960, 540}, {1920, 1080}},
+        {"where Qt could not make the font", 9900, 1.0, {1920, 1080}, {1920, 1080}},
+        {"a huge ratio", 9600, 1000.0, {2, 1}, {2000, 1000}},
+        {"the largest dpi at ratio 2", INT32_MAX, 2.0, {960, 540}, {1920, 1080}},
+    };
+    SaverSettings settings;
+    settings.m_countdownMode = 3;
+    settings.m_title = "Launch";
+    settings.m_targetYear = 2026;
+    settings.m_targetMonth = 2;
+    settings.m_targetDay = 1;
+    for (const DpiCase& c : cases) {
+        FrameOptions options = Options();
+        options.dpi = c.dpi;
+        options.devicePixelRatio = c.ratio;
+        FrameComposer composer(settings, options);
+        const FrameRecord& r = composer.DrawFrame({kFriday, 0}, c.window);
+        ASSERT_EQ(composer.FrameImage().size(), c.device) << c.fact;
+        ASSERT_EQ(r.texts.size(), 5u) << c.fact;
+        const std::int32_t smallest = PointSizeToPixels(composer.Dpi(), FitSizeSequence().back());
+        for (const DrawnText& t : r.texts) {
+            EXPECT_GE(t.pixelSize, 1) << c.fact << ", " << t.role;
+            EXPECT_LE(t.pixelSize, kMaxFontPixels) << c.fact << ", " << t.role;
+            if (t.role != std::string("banner") && t.role != std::string("countdown")) {
+                EXPECT_TRUE(t.pixelSize <= t.rect.Height() || t.pixelSize == smallest)
+                    << c.fact << ", " << t.role << ": " << t.pixelSize << " pixels";
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace chronivo

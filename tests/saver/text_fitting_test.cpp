@@ -37,6 +37,9 @@ TEST(FitSizeTest, PixelHeightIsDpiTimesSizeOver720) {
         {120, 4800, 800, "a 120 dpi screen"},
         {192, 4200, 1120, "a 192 dpi screen (96 dpi at device pixel ratio 2)"},
         {1, 42, 1, "a font is at least one pixel high"},
+        {614, 4800, 4093, "fitting starts below the cap up to 614 dpi"},
+        {615, 4800, kMaxFontPixels, "and at the cap from 615 dpi"},
+        {INT32_MAX, INT32_MAX, kMaxFontPixels, "no dpi and size go past it"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PointSizeToPixels(c.dpi, c.size), c.pixels) << c.fact;
