@@ -73,8 +73,15 @@ HackRequest ParseHackArguments(const std::vector<std::string>& args,
     if (args.empty() || !(IsRoot(args[0]) || IsWindowId(args[0]))) {
         return {};
     }
-    const std::string& option = args[0];
-    std::size_t used = 1;
+    // XScreenSaver's settings window previews a hack by appending "-window-id ID" to its
+    // command, "--root" included: then the window named last is the one to draw into, and
+    // XSCREENSAVER_WINDOW is not read at all.
+    std::size_t at = 0;
+    if (IsRoot(args[0]) && args.size() > 1 && IsWindowId(args[1])) {
+        at = 1;
+    }
+    const std::string& option = args[at];
+    std::size_t used = at + 1;
     HackRequest request;
     if (IsRoot(option)) {
         if (screensaverWindow == nullptr || *screensaverWindow == '\0') {
@@ -86,16 +93,16 @@ HackRequest ParseHackArguments(const std::vector<std::string>& args,
                            "\", not a window id (0x... in hex, or decimal)");
         }
     } else {
-        if (args.size() < 2) {
+        if (args.size() <= used) {
             return Failure(option + " needs a window id (0x... in hex, or decimal)");
         }
-        const auto id = ParseWindowId(args[1]);
+        const auto id = ParseWindowId(args[used]);
         if (!id) {
             return Failure(option + " needs a window id (0x... in hex, or decimal), not \"" +
-                           args[1] + "\"");
+                           args[used] + "\"");
         }
         request = InWindow(*id);
-        used = 2;
+        ++used;
     }
     if (args.size() > used) {
         return Failure("unexpected argument \"" + args[used] + "\" after " + option);

@@ -26,6 +26,9 @@ struct HackRequest {
 //   -root | --root                  the window in `screensaverWindow` (the value of
 //                                   XSCREENSAVER_WINDOW; null or empty: the root window)
 //   -window-id ID | --window-id ID  window ID
+//   -root -window-id ID             window ID, whatever XSCREENSAVER_WINDOW says (either
+//                                   spelling of each; how XScreenSaver's settings window runs
+//                                   a hack for its preview)
 // A command line whose first argument is none of these is not a hack command line (Kind::None),
 // so every other command line keeps its meaning. A missing or unreadable id, an unreadable
 // XSCREENSAVER_WINDOW and arguments after the recognised ones are errors.

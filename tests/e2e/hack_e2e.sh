@@ -98,6 +98,20 @@ root-env)
     expect_exit 0
     stop_host
     ;;
+preview)
+    # "--root -window-id ID", as XScreenSaver's settings window runs the hack for its preview:
+    # the saver draws inside window ID, not in the window XSCREENSAVER_WINDOW names (here the
+    # root window), and SIGTERM ends the run with exit code 0.
+    start_x
+    start_host 300x200
+    root=$(xwininfo -root | awk '/Window id:/ { print $4; exit }')
+    XSCREENSAVER_WINDOW=$root start_app --root -window-id "$(printf '0x%x' "$HOST")"
+    wait_until "the saver inside the previewing window" covers "$(host_size)"
+    expect_running "the preview ended by itself"
+    kill -s TERM "$APP_PID"
+    expect_exit 0
+    stop_host
+    ;;
 root)
     # -root without XSCREENSAVER_WINDOW draws over the whole root window.
     start_x
