@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/daemon_mode.h"
 #include "app/hack_arguments.h"
 #include "app/hack_mode.h"
 #include "app/saver_app.h"
@@ -34,6 +35,9 @@ constexpr char kUsage[] =
     "  -window-id ID, --window-id ID\n"
     "                      draw the saver into X window ID (0x... in hex, or decimal) until\n"
     "                      SIGTERM or SIGINT\n"
+    "  --daemon [--after N | --after Ns] [--verbose]\n"
+    "                      watch the session and start the saver after the stored idle time\n"
+    "                      (or N minutes, or N seconds), ending it when input comes back\n"
     "  anything else       open the settings dialog on its own (no arguments included)\n"
     "  --help              show this text\n"
     "  --version           show the version\n"
@@ -68,10 +72,18 @@ int main(int argc, char** argv) {
         std::printf("chronivo %s\n", CHRONIVO_VERSION);
         return 0;
     }
+    const std::vector<std::string> args =
+        argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+    if (const auto daemon = chronivo::ParseDaemonArguments(args)) {
+        if (!daemon->error.empty()) {
+            std::fprintf(stderr, "chronivo: %s\n", daemon->error.c_str());
+            return 2;
+        }
+        return chronivo::RunDaemonMode(*daemon, argc, argv);
+    }
     // A screen-saver daemon's hack command line; any other keeps its meaning below.
-    const chronivo::HackRequest hack = chronivo::ParseHackArguments(
-        argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>(),
-        std::getenv("XSCREENSAVER_WINDOW"));
+    const chronivo::HackRequest hack =
+        chronivo::ParseHackArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
     if (hack.kind == chronivo::HackRequest::Kind::Error) {
         std::fprintf(stderr, "chronivo: %s\n", hack.error.c_str());
         return 2;

@@ -44,6 +44,8 @@ inline constexpr SettingKey Hour{"Hour", SettingType::Int, 0, 0};
 inline constexpr SettingKey Minute{"Minute", SettingType::Int, 0, 0};
 inline constexpr SettingKey Second{"Second", SettingType::Int, 0, 0};
 inline constexpr SettingKey WTcount{"WTcount", SettingType::Int, 0, 0};
+// Minutes without input after which the idle watcher starts the saver; 0: it does not.
+inline constexpr SettingKey StartAfter{"StartAfter", SettingType::Int, 0, 0};
 // The per-entry families; the name is formed with WorldTextKey / WorldZoneKey. The dialog never
 // reads the zone keys: it finds the city by its text.
 inline constexpr SettingKey WTtext{"WTtext%d", SettingType::String, 0, 0};

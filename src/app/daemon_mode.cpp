@@ -1,0 +1,179 @@
+#include "app/daemon_mode.h"
+
+#include "app/termination_signals.h"
+#include "idle/idle_watcher.h"
+#include "idle/x11_idle_source.h"
+#include "settings/profile_store.h"
+#include "settings/settings_keys.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QProcess>
+
+#include <cstdio>
+#include <memory>
+
+#include <unistd.h>
+
+namespace chronivo {
+
+namespace {
+
+constexpr int kMaxAfterMinutes = 24 * 60;
+
+// How long a saver that was asked to end may take before it is killed, milliseconds.
+constexpr int kSaverEndMs = 3000;
+
+void Say(const QString& line) {
+    std::fprintf(stderr, "chronivo: %s\n", line.toLocal8Bit().constData());
+}
+
+// "N" minutes or "Ns" seconds as milliseconds, within a day; nothing for anything else.
+std::optional<int> AfterMs(const std::string& text) {
+    const bool seconds = !text.empty() && text.back() == 's';
+    const std::string digits = seconds ? text.substr(0, text.size() - 1) : text;
+    if (digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const int value = std::stoi(digits);
+    const int limit = seconds ? kMaxAfterMinutes * 60 : kMaxAfterMinutes;
+    if (value < 1 || value > limit) {
+        return std::nullopt;
+    }
+    return seconds ? value * 1000 : value * 60000;
+}
+
+// One watcher per session: the lock lives in the session's runtime folder.
+QString LockPath() {
+    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (dir.isEmpty()) {
+        dir = QDir::tempPath();
+    }
+    return dir + QStringLiteral("/chronivo-daemon-%1.lock").arg(getuid());
+}
+
+} // namespace
+
+std::optional<DaemonRequest> ParseDaemonArguments(const std::vector<std::string>& args) {
+    if (args.empty() || args.front() != "--daemon") {
+        return std::nullopt;
+    }
+    DaemonRequest request;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--verbose") {
+            request.verbose = true;
+        } else if (args[i] == "--after") {
+            if (i + 1 == args.size()) {
+                request.error =
+                    "--after needs a time: minutes (--after 5) or seconds (--after 30s)";
+                break;
+            }
+            request.afterMs = AfterMs(args[++i]);
+            if (!request.afterMs) {
+                request.error =
+                    "--after takes 1 to 1440 minutes or 1s to 86400s, not '" + args[i] + "'";
+                break;
+            }
+        } else {
+            request.error = "unexpected argument '" + args[i] + "' after --daemon";
+            break;
+        }
+    }
+    return request;
+}
+
+int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
+    if (!InstallTerminationHandlers()) {
+        Say(QStringLiteral("cannot catch SIGTERM and SIGINT, which end the idle watcher"));
+        return 1;
+    }
+    const QCoreApplication app(argc, argv);
+
+    QLockFile lock(LockPath());
+    if (!lock.tryLock(0)) {
+        qint64 pid = 0;
+        QString host;
+        QString name;
+        lock.getLockInfo(&pid, &host, &name);
+        Say(QStringLiteral("the idle watcher already runs in this session (process %1)").arg(pid));
+        return 1;
+    }
+
+    int idleMs = request.afterMs.value_or(0);
+    if (!request.afterMs) {
+        const auto store = QSettingsStore::ForCurrentUser();
+        const int minutes = ReadInt(*store, keys::StartAfter, Reader::Saver);
+        if (minutes < 1) {
+            Say(QStringLiteral("the saver is not set to start by itself (StartAfter is %1); "
+                               "choose a time in the settings, or give --after")
+                    .arg(minutes));
+            return 0;
+        }
+        idleMs = minutes > kMaxAfterMinutes ? kMaxAfterMinutes * 60000 : minutes * 60000;
+    }
+
+    X11IdleSource x11;
+    IdleSource* source = nullptr;
+    if (x11.Start(idleMs)) {
+        source = &x11;
+    }
+    if (source == nullptr) {
+        Say(QStringLiteral("no idle source in this session: looked for the X11 screen-saver "
+                           "extension on DISPLAY '%1'")
+                .arg(qEnvironmentVariable("DISPLAY")));
+        return 1;
+    }
+    const auto log = [&request](const QString& line) {
+        if (request.verbose) {
+            Say(line);
+        }
+    };
+    log(QStringLiteral("watching %1; the saver starts after %2 ms without input")
+            .arg(QString::fromLatin1(source->Name()))
+            .arg(idleMs));
+
+    IdleWatcher watcher;
+    QProcess saver;
+    saver.setProcessChannelMode(QProcess::ForwardedChannels);
+    const auto handle = [&](WatchEvent event) {
+        const WatchAction action = watcher.On(event);
+        log(QStringLiteral("%1: %2").arg(QString::fromLatin1(WatchEventName(event)),
+                                         QString::fromLatin1(WatchActionName(action))));
+        if (action == WatchAction::StartSaver) {
+            saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("/s")});
+        } else if (action == WatchAction::StopSaver) {
+            saver.terminate();
+        }
+    };
+    QObject::connect(source, &IdleSource::Idle, [&] { handle(WatchEvent::Idle); });
+    QObject::connect(source, &IdleSource::Resumed, [&] { handle(WatchEvent::Resumed); });
+    QObject::connect(&saver, &QProcess::finished, [&] {
+        if (watcher.Showing()) {
+            handle(WatchEvent::SaverGone);
+        }
+    });
+    QObject::connect(&saver, &QProcess::errorOccurred, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart && watcher.Showing()) {
+            handle(WatchEvent::SaverGone);
+        }
+    });
+
+    TerminationWatcher termination;
+    QObject::connect(&termination, &TerminationWatcher::Received, [&](int) {
+        log(QStringLiteral("ending"));
+        QCoreApplication::quit();
+    });
+    const int code = QCoreApplication::exec();
+    if (saver.state() != QProcess::NotRunning) {
+        saver.terminate();
+        if (!saver.waitForFinished(kSaverEndMs)) {
+            saver.kill();
+            saver.waitForFinished(kSaverEndMs);
+        }
+    }
+    return code;
+}
+
+} // namespace chronivo

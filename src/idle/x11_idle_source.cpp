@@ -1,0 +1,87 @@
+#include "idle/x11_idle_source.h"
+
+#include <xcb/screensaver.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+namespace chronivo {
+
+namespace {
+
+// How often the server's idle time is asked for, milliseconds.
+constexpr int kPollMs = 1000;
+
+} // namespace
+
+IdleCrossing CrossingOf(bool wasIdle, std::uint32_t msSinceInput, int idleMs) {
+    const bool idle = static_cast<std::int64_t>(msSinceInput) >= idleMs;
+    if (idle == wasIdle) {
+        return IdleCrossing::None;
+    }
+    return idle ? IdleCrossing::Idle : IdleCrossing::Resumed;
+}
+
+X11IdleSource::X11IdleSource() {
+    m_timer.setInterval(kPollMs);
+    connect(&m_timer, &QTimer::timeout, this, &X11IdleSource::Poll);
+}
+
+X11IdleSource::~X11IdleSource() {
+    if (m_connection != nullptr) {
+        xcb_disconnect(m_connection);
+    }
+}
+
+bool X11IdleSource::Start(int idleMs) {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        return false;
+    }
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(display, &screenNumber);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(connection, &xcb_screensaver_id);
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
+        xcb_screen_next(&screens);
+    }
+    if (extension == nullptr || extension->present == 0 || screens.rem == 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    m_connection = connection;
+    m_root = screens.data->root;
+    m_idleMs = idleMs;
+    m_idle = false;
+    m_timer.start();
+    return true;
+}
+
+void X11IdleSource::Poll() {
+    xcb_screensaver_query_info_reply_t* info = xcb_screensaver_query_info_reply(
+        m_connection, xcb_screensaver_query_info(m_connection, m_root), nullptr);
+    if (info == nullptr) {
+        return; // asked again at the next poll
+    }
+    const std::uint32_t msSinceInput = info->ms_since_user_input;
+    std::free(info);
+    switch (CrossingOf(m_idle, msSinceInput, m_idleMs)) {
+    case IdleCrossing::Idle:
+        m_idle = true;
+        Q_EMIT Idle();
+        break;
+    case IdleCrossing::Resumed:
+        m_idle = false;
+        Q_EMIT Resumed();
+        break;
+    case IdleCrossing::None:
+        break;
+    }
+}
+
+} // namespace chronivo

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# End-to-end tests of the idle watcher (chronivo --daemon) on its own Xvfb, where the idle time
+# comes from the X11 screen-saver extension and input from xdotool.
+# Usage: daemon_e2e.sh PATH-TO-CHRONIVO CASE
+set -euo pipefail
+# shellcheck source=e2e_lib.sh
+source "$(dirname "$0")/e2e_lib.sh"
+
+CHRONIVO=$1
+CASE=$2
+
+# The process id of the saver the watcher started, empty when none runs.
+saver_pid() { pgrep -P "$APP_PID" -f '/s$' 2>/dev/null | head -n1 || true; }
+saver_running() { [ -n "$(saver_pid)" ]; }
+saver_gone() { ! saver_running; }
+# The saver's window on screen.
+saver_shown() {
+    local pid
+    pid=$(saver_pid)
+    [ -n "$pid" ] && [ -n "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null)" ]
+}
+
+case "$CASE" in
+idle-starts-input-ends)
+    # Two seconds without input start the saver; a key ends it; two more idle seconds start it
+    # again; SIGTERM ends the watcher and its saver, exit code 0.
+    start_x
+    start_app --daemon --after 2s --verbose
+    wait_until "the saver after two idle seconds" saver_shown
+    xdotool key a
+    wait_until "the saver to end on a key" saver_gone
+    expect_running() { app_running || fail "the watcher ended: $(cat "$E2E_TMP/app.log")"; }
+    expect_running
+    wait_until "the saver again after two more idle seconds" saver_shown
+    saver=$(saver_pid)
+    kill -s TERM "$APP_PID"
+    expect_exit 0
+    wait_until "the saver to end with the watcher" sh -c "! kill -0 $saver 2>/dev/null"
+    grep -q '^chronivo: watching the X11 screen-saver extension' "$E2E_TMP/app.log" ||
+        fail "log: $(cat "$E2E_TMP/app.log")"
+    ;;
+one-per-session)
+    # A second watcher in the same session says so and ends at once with exit code 1.
+    start_x
+    start_app --daemon --after 60
+    wait_until "the first watcher's lock" sh -c "ls '$XDG_RUNTIME_DIR' | grep -q chronivo-daemon"
+    code=0
+    out=$("$CHRONIVO" --daemon --after 60 2>&1) || code=$?
+    [ "$code" -eq 1 ] || fail "second watcher: exit code $code, expected 1"
+    [[ "$out" == "chronivo: the idle watcher already runs in this session (process $APP_PID)" ]] ||
+        fail "second watcher said: $out"
+    kill -s INT "$APP_PID"
+    expect_exit 0
+    ;;
+off)
+    # Without "StartAfter" and without --after there is nothing to watch for.
+    start_x
+    start_app --daemon
+    expect_exit 0
+    grep -q '^chronivo: the saver is not set to start by itself (StartAfter is 0)' \
+        "$E2E_TMP/app.log" || fail "said: $(cat "$E2E_TMP/app.log")"
+    ;;
+*)
+    fail "unknown case '$CASE'"
+    ;;
+esac
+echo "ok: $CASE"
