@@ -9,18 +9,21 @@ set(CHRONIVO_RES_BINARY_DIR ${PROJECT_BINARY_DIR}/res)
 install(TARGETS chronivo chronivo-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # XScreenSaver: the settings window reads the description from config/, and the daemon looks for
-# hacks in libexec/xscreensaver/ before PATH. The hack there is a relative link to the one
-# program, so both names always run the same binary.
+# hacks in libexec/xscreensaver/ before PATH; xsecurelock's saver_xscreensaver module looks for
+# them in lib/xscreensaver/ (its default XSECURELOCK_XSCREENSAVER_PATH on Debian). The hack in
+# each is a relative link to the one program, so every name always runs the same binary.
 install(FILES ${CHRONIVO_RES_DIR}/chronivo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
-file(RELATIVE_PATH CHRONIVO_HACK_LINK ${CMAKE_INSTALL_FULL_LIBEXECDIR}/xscreensaver
-     ${CMAKE_INSTALL_FULL_BINDIR}/chronivo)
-install(CODE "
-    set(hack_dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver\")
-    message(STATUS \"Installing: \${hack_dir}/chronivo -> ${CHRONIVO_HACK_LINK}\")
-    file(MAKE_DIRECTORY \"\${hack_dir}\")
-    file(CREATE_LINK \"${CHRONIVO_HACK_LINK}\" \"\${hack_dir}/chronivo\" SYMBOLIC)
-")
+foreach(hack_dir IN ITEMS ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver lib/xscreensaver)
+    file(RELATIVE_PATH hack_link ${CMAKE_INSTALL_PREFIX}/${hack_dir}
+         ${CMAKE_INSTALL_FULL_BINDIR}/chronivo)
+    install(CODE "
+        set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${hack_dir}\")
+        message(STATUS \"Installing: \${dir}/chronivo -> ${hack_link}\")
+        file(MAKE_DIRECTORY \"\${dir}\")
+        file(CREATE_LINK \"${hack_link}\" \"\${dir}/chronivo\" SYMBOLIC)
+    ")
+endforeach()
 
 # MATE's saver list reads applications/screensavers/; the plain entry opens the settings dialog.
 install(FILES ${CHRONIVO_RES_DIR}/chronivo-saver.desktop

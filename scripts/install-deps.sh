@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-screensaver0-dev
     fonts-dejavu-core tzdata
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver
+    xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver xsecurelock
     clang-format
     locales
     dpkg-dev desktop-file-utils groff-base

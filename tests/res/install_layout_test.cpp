@@ -38,6 +38,8 @@ std::vector<InstalledFile> ExpectedFiles() {
         {QStringLiteral("bin/chronivo"), Kind::Program, "the program, on PATH"},
         {QStringLiteral("libexec/xscreensaver/chronivo"), Kind::HackLink,
          "XScreenSaver looks for hacks in its libexec directory first"},
+        {QStringLiteral("lib/xscreensaver/chronivo"), Kind::HackLink,
+         "xsecurelock's saver_xscreensaver looks for hacks in lib/xscreensaver"},
         {QStringLiteral("share/xscreensaver/config/chronivo.xml"), Kind::Data,
          "the description XScreenSaver's settings window shows"},
         {QStringLiteral("share/applications/screensavers/chronivo.desktop"), Kind::Data,
@@ -146,13 +148,18 @@ TEST_F(InstallLayout, NothingElse) {
               expected.join(QLatin1Char('\n')).toStdString());
 }
 
-// Running the program by its hack name runs the installed program (--version needs no
+// Running the program by either hack name runs the installed program (--version needs no
 // display).
 TEST_F(InstallLayout, HackNameRunsProgram) {
-    const ToolResult r = RunTool(Path(QStringLiteral("libexec/xscreensaver/chronivo")),
-                                 {QStringLiteral("--version")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.startsWith(QLatin1String("chronivo "))) << r.out.toStdString();
+    for (const InstalledFile& f : ExpectedFiles()) {
+        if (f.kind != Kind::HackLink) {
+            continue;
+        }
+        SCOPED_TRACE(f.path.toStdString());
+        const ToolResult r = RunTool(Path(f.path), {QStringLiteral("--version")});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(r.out.startsWith(QLatin1String("chronivo "))) << r.out.toStdString();
+    }
 }
 
 // With DESTDIR (how packages are staged) every file, the hack link included, lands below
@@ -163,10 +170,16 @@ TEST(InstallDestDir, LinkStagedBelowDestDir) {
     const QString prefix = QStringLiteral("/opt/chronivo-install-test");
     ASSERT_TRUE(Install(prefix, stage.path()));
     const QString root = stage.path() + prefix;
-    const QFileInfo link(root + QStringLiteral("/libexec/xscreensaver/chronivo"));
-    ASSERT_TRUE(link.isSymLink());
-    EXPECT_EQ(link.canonicalFilePath(),
-              QFileInfo(root + QStringLiteral("/bin/chronivo")).canonicalFilePath());
+    for (const InstalledFile& f : ExpectedFiles()) {
+        if (f.kind != Kind::HackLink) {
+            continue;
+        }
+        SCOPED_TRACE(f.path.toStdString());
+        const QFileInfo link(root + QLatin1Char('/') + f.path);
+        ASSERT_TRUE(link.isSymLink());
+        EXPECT_EQ(link.canonicalFilePath(),
+                  QFileInfo(root + QStringLiteral("/bin/chronivo")).canonicalFilePath());
+    }
     EXPECT_FALSE(QFileInfo::exists(prefix)) << "nothing may be written outside DESTDIR";
 }
 
