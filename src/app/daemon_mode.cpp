@@ -1,18 +1,22 @@
 #include "app/daemon_mode.h"
 
 #include "app/termination_signals.h"
+#include "idle/dbus_idle_source.h"
 #include "idle/idle_watcher.h"
+#include "idle/session_inhibitors.h"
 #include "idle/x11_idle_source.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include <unistd.h>
 
@@ -114,14 +118,24 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
         idleMs = minutes > kMaxAfterMinutes ? kMaxAfterMinutes * 60000 : minutes * 60000;
     }
 
-    X11IdleSource x11;
+    // The first source the session offers, in this order: the desktop's own idle monitor knows
+    // best (and works on Wayland), the X server's count is the fallback.
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    std::vector<std::unique_ptr<IdleSource>> candidates;
+    candidates.emplace_back(DBusIdleSource::Mutter(bus));
+    candidates.emplace_back(DBusIdleSource::Muffin(bus));
+    candidates.emplace_back(std::make_unique<X11IdleSource>());
     IdleSource* source = nullptr;
-    if (x11.Start(idleMs)) {
-        source = &x11;
+    for (const auto& candidate : candidates) {
+        if (candidate->Start(idleMs)) {
+            source = candidate.get();
+            break;
+        }
     }
     if (source == nullptr) {
-        Say(QStringLiteral("no idle source in this session: looked for the X11 screen-saver "
-                           "extension on DISPLAY '%1'")
+        Say(QStringLiteral("no idle source in this session: looked for GNOME's and Cinnamon's "
+                           "idle monitors on the session bus and the X11 screen-saver extension "
+                           "on DISPLAY '%1'")
                 .arg(qEnvironmentVariable("DISPLAY")));
         return 1;
     }
@@ -147,6 +161,15 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
             saver.terminate();
         }
     };
+    InhibitorWatch inhibitors(bus);
+    QObject::connect(&inhibitors, &InhibitorWatch::Changed, [&](bool inhibited) {
+        handle(inhibited ? WatchEvent::Inhibited : WatchEvent::Uninhibited);
+    });
+    inhibitors.Start();
+    log(inhibitors.OwnsScreenSaver()
+            ? QStringLiteral("keeping org.freedesktop.ScreenSaver's inhibitors, which nobody "
+                             "else offers here")
+            : QStringLiteral("org.freedesktop.ScreenSaver belongs to the desktop"));
     QObject::connect(source, &IdleSource::Idle, [&] { handle(WatchEvent::Idle); });
     QObject::connect(source, &IdleSource::Resumed, [&] { handle(WatchEvent::Resumed); });
     QObject::connect(&saver, &QProcess::finished, [&] {

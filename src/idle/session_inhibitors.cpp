@@ -1,0 +1,110 @@
+#include "idle/session_inhibitors.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+
+namespace chronivo {
+
+namespace {
+
+const QString kScreenSaverName = QStringLiteral("org.freedesktop.ScreenSaver");
+
+// How often the desktop's inhibitor services are asked, milliseconds.
+constexpr int kPollMs = 2000;
+
+} // namespace
+
+ScreenSaverService::ScreenSaverService(QDBusConnection bus)
+    : m_bus(std::move(bus)) {
+    m_callers.setConnection(m_bus);
+    m_callers.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+    connect(&m_callers, &QDBusServiceWatcher::serviceUnregistered, this,
+            &ScreenSaverService::CallerGone);
+}
+
+bool ScreenSaverService::Register() {
+    if (!m_bus.registerService(kScreenSaverName)) {
+        return false;
+    }
+    // Programs use either path.
+    for (const QString& path :
+         {QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("/ScreenSaver")}) {
+        m_bus.registerObject(path, this, QDBusConnection::ExportAllSlots);
+    }
+    return true;
+}
+
+uint ScreenSaverService::Inhibit(const QString& /*application*/, const QString& /*reason*/) {
+    const QString caller = calledFromDBus() ? message().service() : QString();
+    const uint cookie = m_nextCookie++;
+    m_requests.emplace(cookie, caller);
+    if (!caller.isEmpty()) {
+        m_callers.addWatchedService(caller);
+    }
+    Q_EMIT Changed();
+    return cookie;
+}
+
+void ScreenSaverService::UnInhibit(uint cookie) {
+    if (m_requests.erase(cookie) > 0) {
+        Q_EMIT Changed();
+    }
+}
+
+void ScreenSaverService::CallerGone(const QString& caller) {
+    m_callers.removeWatchedService(caller);
+    const std::size_t before = m_requests.size();
+    std::erase_if(m_requests, [&caller](const auto& request) { return request.second == caller; });
+    if (m_requests.size() != before) {
+        Q_EMIT Changed();
+    }
+}
+
+InhibitorWatch::InhibitorWatch(QDBusConnection bus)
+    : m_bus(std::move(bus)) {
+    m_poll.setInterval(kPollMs);
+    connect(&m_poll, &QTimer::timeout, this, &InhibitorWatch::Check);
+}
+
+void InhibitorWatch::Start() {
+    if (!m_bus.isConnected()) {
+        return;
+    }
+    auto service = std::make_unique<ScreenSaverService>(m_bus);
+    if (service->Register()) {
+        connect(service.get(), &ScreenSaverService::Changed, this, &InhibitorWatch::Check);
+        m_service = std::move(service);
+    }
+    m_poll.start();
+    Check();
+}
+
+bool InhibitorWatch::Ask(const QString& service, const QString& path, const QString& interface,
+                         const QString& method, uint argument) const {
+    if (m_bus.interface() == nullptr || !m_bus.interface()->isServiceRegistered(service).value()) {
+        return false;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+    call.setArguments({argument});
+    const QDBusReply<bool> reply = m_bus.call(call, QDBus::Block, 1000);
+    return reply.isValid() && reply.value();
+}
+
+void InhibitorWatch::Check() {
+    // 8: "the session may not be marked idle"; 4: "the screen settings may not change".
+    const bool inhibited =
+        (m_service != nullptr && m_service->Inhibited()) ||
+        Ask(QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
+            QStringLiteral("org.gnome.SessionManager"), QStringLiteral("IsInhibited"), 8) ||
+        Ask(QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
+            QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"),
+            QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
+            QStringLiteral("HasInhibition"), 4);
+    if (inhibited != m_inhibited) {
+        m_inhibited = inhibited;
+        Q_EMIT Changed(inhibited);
+    }
+}
+
+} // namespace chronivo

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusServiceWatcher>
+#include <QObject>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+
+namespace chronivo {
+
+// org.freedesktop.ScreenSaver's Inhibit and UnInhibit, kept by the watcher on sessions where
+// nobody else offers them (sway, Hyprland, a bare X11 session), so that video players and
+// presentation programs can hold the saver off there too. A caller's requests go when it leaves
+// the bus, so a crashed player does not hold the saver off for ever.
+class ScreenSaverService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    explicit ScreenSaverService(QDBusConnection bus);
+
+    // Takes the name and the usual object paths on the bus; false when someone else has it.
+    bool Register();
+    bool Inhibited() const { return !m_requests.empty(); }
+
+public Q_SLOTS:
+    // A request to hold the saver off; the cookie ends it.
+    uint Inhibit(const QString& application, const QString& reason);
+    void UnInhibit(uint cookie);
+
+Q_SIGNALS:
+    void Changed();
+
+private:
+    void CallerGone(const QString& caller);
+
+    QDBusConnection m_bus;
+    std::map<uint, QString> m_requests; // cookie -> the caller's unique bus name
+    uint m_nextCookie = 1;
+    QDBusServiceWatcher m_callers;
+};
+
+// Whether anything on the session asks that no saver start: the desktop's session manager for
+// the programs that asked it (org.gnome.SessionManager's IsInhibited(8) on GNOME, MATE and
+// Cinnamon; KDE's power management HasInhibition(4)), asked every two seconds, and the requests
+// made to our own ScreenSaverService where we own the name.
+class InhibitorWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit InhibitorWatch(QDBusConnection bus);
+
+    // Takes org.freedesktop.ScreenSaver when it is free and starts asking the others.
+    void Start();
+    // Asks every source now, without waiting for the next poll.
+    void Check();
+    bool Inhibited() const { return m_inhibited; }
+    bool OwnsScreenSaver() const { return m_service != nullptr; }
+
+Q_SIGNALS:
+    // The answer changed.
+    void Changed(bool inhibited);
+
+private:
+    // A boolean answer of `method` with `argument`; false when the service is absent or fails.
+    bool Ask(const QString& service, const QString& path, const QString& interface,
+             const QString& method, uint argument) const;
+
+    QDBusConnection m_bus;
+    std::unique_ptr<ScreenSaverService> m_service;
+    QTimer m_poll;
+    bool m_inhibited = false;
+};
+
+} // namespace chronivo
