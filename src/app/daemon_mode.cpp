@@ -161,9 +161,12 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
             saver.terminate();
         }
     };
-    InhibitorWatch inhibitors(bus);
+    InhibitorWatch inhibitors(bus, QDBusConnection::systemBus());
     QObject::connect(&inhibitors, &InhibitorWatch::Changed, [&](bool inhibited) {
         handle(inhibited ? WatchEvent::Inhibited : WatchEvent::Uninhibited);
+    });
+    QObject::connect(&inhibitors, &InhibitorWatch::LockChanged, [&](bool locked) {
+        handle(locked ? WatchEvent::Locked : WatchEvent::Unlocked);
     });
     inhibitors.Start();
     log(inhibitors.OwnsScreenSaver()

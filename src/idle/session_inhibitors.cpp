@@ -3,6 +3,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDBusVariant>
 
 namespace chronivo {
 
@@ -61,23 +62,36 @@ void ScreenSaverService::CallerGone(const QString& caller) {
     }
 }
 
-InhibitorWatch::InhibitorWatch(QDBusConnection bus)
-    : m_bus(std::move(bus)) {
+InhibitorWatch::InhibitorWatch(QDBusConnection bus, QDBusConnection system)
+    : m_bus(std::move(bus))
+    , m_system(std::move(system)) {
     m_poll.setInterval(kPollMs);
     connect(&m_poll, &QTimer::timeout, this, &InhibitorWatch::Check);
 }
 
 void InhibitorWatch::Start() {
-    if (!m_bus.isConnected()) {
-        return;
-    }
-    auto service = std::make_unique<ScreenSaverService>(m_bus);
-    if (service->Register()) {
-        connect(service.get(), &ScreenSaverService::Changed, this, &InhibitorWatch::Check);
-        m_service = std::move(service);
+    if (m_bus.isConnected()) {
+        auto service = std::make_unique<ScreenSaverService>(m_bus);
+        if (service->Register()) {
+            connect(service.get(), &ScreenSaverService::Changed, this, &InhibitorWatch::Check);
+            m_service = std::move(service);
+        }
     }
     m_poll.start();
     Check();
+}
+
+QVariant InhibitorWatch::Logind(const QString& path, const QString& interface,
+                                const QString& name) const {
+    if (!m_system.isConnected()) {
+        return {};
+    }
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), path,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << interface << name;
+    const QDBusReply<QDBusVariant> reply = m_system.call(get, QDBus::Block, 1000);
+    return reply.isValid() ? reply.value().variant() : QVariant();
 }
 
 bool InhibitorWatch::Ask(const QString& service, const QString& path, const QString& interface,
@@ -101,9 +115,26 @@ void InhibitorWatch::Check() {
             QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"),
             QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
             QStringLiteral("HasInhibition"), 4);
-    if (inhibited != m_inhibited) {
-        m_inhibited = inhibited;
-        Q_EMIT Changed(inhibited);
+    // logind: "idle" among the blocked operations; the lock of this session (XDG_SESSION_ID, or
+    // "auto", the session of the asking process, when the variable is not set).
+    const bool blocked =
+        Logind(QStringLiteral("/org/freedesktop/login1"),
+               QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("BlockInhibited"))
+            .toString()
+            .split(QLatin1Char(':'))
+            .contains(QStringLiteral("idle"));
+    const QString session = qEnvironmentVariable("XDG_SESSION_ID", QStringLiteral("auto"));
+    const bool locked =
+        Logind(QStringLiteral("/org/freedesktop/login1/session/") + session,
+               QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("LockedHint"))
+            .toBool();
+    if ((inhibited || blocked) != m_inhibited) {
+        m_inhibited = inhibited || blocked;
+        Q_EMIT Changed(m_inhibited);
+    }
+    if (locked != m_locked) {
+        m_locked = locked;
+        Q_EMIT LockChanged(locked);
     }
 }
 

@@ -44,33 +44,42 @@ private:
 
 // Whether anything on the session asks that no saver start: the desktop's session manager for
 // the programs that asked it (org.gnome.SessionManager's IsInhibited(8) on GNOME, MATE and
-// Cinnamon; KDE's power management HasInhibition(4)), asked every two seconds, and the requests
-// made to our own ScreenSaverService where we own the name.
+// Cinnamon; KDE's power management HasInhibition(4)), logind's idle inhibitors (BlockInhibited
+// holding "idle"), all asked every two seconds, and the requests made to our own
+// ScreenSaverService where we own the name. Also whether logind says the session is locked
+// (LockedHint), so that the saver never comes up over a lock screen.
 class InhibitorWatch : public QObject {
     Q_OBJECT
 public:
-    explicit InhibitorWatch(QDBusConnection bus);
+    // `bus` is the session bus, `system` the system bus where logind lives.
+    InhibitorWatch(QDBusConnection bus, QDBusConnection system);
 
     // Takes org.freedesktop.ScreenSaver when it is free and starts asking the others.
     void Start();
     // Asks every source now, without waiting for the next poll.
     void Check();
     bool Inhibited() const { return m_inhibited; }
+    bool Locked() const { return m_locked; }
     bool OwnsScreenSaver() const { return m_service != nullptr; }
 
 Q_SIGNALS:
-    // The answer changed.
+    // The answers changed.
     void Changed(bool inhibited);
+    void LockChanged(bool locked);
 
 private:
     // A boolean answer of `method` with `argument`; false when the service is absent or fails.
     bool Ask(const QString& service, const QString& path, const QString& interface,
              const QString& method, uint argument) const;
+    // A property of logind's, invalid when logind does not answer.
+    QVariant Logind(const QString& path, const QString& interface, const QString& name) const;
 
     QDBusConnection m_bus;
+    QDBusConnection m_system;
     std::unique_ptr<ScreenSaverService> m_service;
     QTimer m_poll;
     bool m_inhibited = false;
+    bool m_locked = false;
 };
 
 } // namespace chronivo

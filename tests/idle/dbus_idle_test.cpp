@@ -49,22 +49,50 @@ public Q_SLOTS:
     bool IsInhibited(uint flags) { return inhibited && (flags & 8) != 0; }
 };
 
+class FakeLogindManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+    Q_PROPERTY(QString BlockInhibited READ BlockInhibited)
+public:
+    QString BlockInhibited() const { return blocked ? "shutdown:idle:sleep" : "shutdown:sleep"; }
+    std::atomic<bool> blocked{false};
+};
+
+class FakeLogindSession : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Session")
+    Q_PROPERTY(bool LockedHint READ LockedHint)
+public:
+    bool LockedHint() const { return locked; }
+    std::atomic<bool> locked{false};
+};
+
 // The fake services on a connection and a thread of their own.
 struct Fakes {
     QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fakes");
     QThread thread;
     FakeIdleMonitor monitor;
     FakeSessionManager manager;
+    FakeLogindManager logind;
+    FakeLogindSession session;
 
     Fakes() {
-        monitor.moveToThread(&thread);
-        manager.moveToThread(&thread);
+        for (QObject* fake : {static_cast<QObject*>(&monitor), static_cast<QObject*>(&manager),
+                              static_cast<QObject*>(&logind), static_cast<QObject*>(&session)}) {
+            fake->moveToThread(&thread);
+        }
         thread.start();
         bus.registerObject(kMonitorPath, &monitor, QDBusConnection::ExportAllSlots);
         bus.registerService(kMonitor);
         bus.registerObject(QStringLiteral("/org/gnome/SessionManager"), &manager,
                            QDBusConnection::ExportAllSlots);
         bus.registerService(QStringLiteral("org.gnome.SessionManager"));
+        // logind, on the private bus that stands in for the system bus here.
+        bus.registerObject(QStringLiteral("/org/freedesktop/login1"), &logind,
+                           QDBusConnection::ExportAllProperties);
+        bus.registerObject(QStringLiteral("/org/freedesktop/login1/session/auto"), &session,
+                           QDBusConnection::ExportAllProperties);
+        bus.registerService(QStringLiteral("org.freedesktop.login1"));
     }
     ~Fakes() {
         thread.quit();
@@ -107,10 +135,12 @@ TEST_F(DBusIdleTest, TheIdleMonitorsWatchesBecomeIdleAndResumed) {
     EXPECT_EQ(resumed.count(), 1);
 }
 
-TEST_F(DBusIdleTest, InhibitorsOfTheSessionManagerAndOfOurOwnScreenSaverService) {
+TEST_F(DBusIdleTest, InhibitorsOfTheSessionManagerLogindAndOurOwnScreenSaverService) {
     Fakes fakes;
-    InhibitorWatch watch(QDBusConnection::sessionBus());
+    qunsetenv("XDG_SESSION_ID");
+    InhibitorWatch watch(QDBusConnection::sessionBus(), QDBusConnection::sessionBus());
     QSignalSpy changed(&watch, &InhibitorWatch::Changed);
+    QSignalSpy lock(&watch, &InhibitorWatch::LockChanged);
     watch.Start();
     ASSERT_TRUE(watch.OwnsScreenSaver()) << "nobody else owns org.freedesktop.ScreenSaver here";
     EXPECT_FALSE(watch.Inhibited());
@@ -121,6 +151,17 @@ TEST_F(DBusIdleTest, InhibitorsOfTheSessionManagerAndOfOurOwnScreenSaverService)
     fakes.manager.inhibited = false;
     watch.Check();
     EXPECT_FALSE(watch.Inhibited());
+    fakes.logind.blocked = true;
+    watch.Check();
+    EXPECT_TRUE(watch.Inhibited()) << "logind blocks \"idle\"";
+    fakes.logind.blocked = false;
+    fakes.session.locked = true;
+    watch.Check();
+    EXPECT_FALSE(watch.Inhibited());
+    EXPECT_TRUE(watch.Locked());
+    fakes.session.locked = false;
+    watch.Check();
+    EXPECT_EQ(lock.count(), 2);
 
     // A player asks our service, then leaves the bus without UnInhibit: its request goes too.
     {
@@ -138,7 +179,7 @@ TEST_F(DBusIdleTest, InhibitorsOfTheSessionManagerAndOfOurOwnScreenSaverService)
     } // the last reference to the connection goes, so the next line closes it
     QDBusConnection::disconnectFromBus("player");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.Inhibited(); }, 5000));
-    EXPECT_EQ(changed.count(), 4);
+    EXPECT_EQ(changed.count(), 6);
 }
 
 } // namespace
