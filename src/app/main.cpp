@@ -25,7 +25,7 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: chronivo [/s | /c | --root | --window-id ID]\n"
+    "Usage: chronivo [/s | /c | --root [--window-id ID] | --window-id ID | --daemon]\n"
     "A full-screen date-and-time screen saver.\n"
     "\n"
     "  /s, -s, s           run the saver full screen until a key, a click or a mouse movement\n"
@@ -34,7 +34,7 @@ constexpr char kUsage[] =
     "                      the root window, until SIGTERM or SIGINT (as an XScreenSaver hack)\n"
     "  -window-id ID, --window-id ID\n"
     "                      draw the saver into X window ID (0x... in hex, or decimal) until\n"
-    "                      SIGTERM or SIGINT\n"
+    "                      SIGTERM or SIGINT; after -root it wins (a settings window's preview)\n"
     "  --daemon [--after N | --after Ns] [--verbose]\n"
     "                      watch the session and start the saver after the stored idle time\n"
     "                      (or N minutes, or N seconds), ending it when input comes back\n"
