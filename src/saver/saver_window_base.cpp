@@ -24,6 +24,11 @@ constexpr int kGrabRetryMs = 25;
 
 int SaverWindowBase::s_mouseSeen = 0;
 QPoint SaverWindowBase::s_mouseStart;
+std::optional<bool> SaverWindowBase::s_waylandForTesting;
+
+bool IsWaylandPlatform(QStringView platformName) {
+    return platformName == u"wayland" || platformName.startsWith(u"wayland-");
+}
 
 bool MouseMovedTooFar(QPoint start, QPoint now) {
     // 64-bit so that no pair of coordinates can overflow.
@@ -41,7 +46,8 @@ QPoint NudgedPointerPosition(QPoint before, QPoint readBack) {
     return before + QPoint(1, -1);
 }
 
-SaverWindowBase::SaverWindowBase() {
+SaverWindowBase::SaverWindowBase()
+    : m_wayland(s_waylandForTesting.value_or(IsWaylandPlatform(QGuiApplication::platformName()))) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
     // Every pointer movement must arrive, not only drags.
@@ -68,12 +74,22 @@ void SaverWindowBase::ResetMouseStateForTesting() {
     s_mouseStart = QPoint();
 }
 
+void SaverWindowBase::SetWaylandForTesting(std::optional<bool> wayland) {
+    s_waylandForTesting = wayland;
+}
+
 bool SaverWindowBase::CreateFullScreen() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return false;
     }
     setWindowTitle(QString());
+    if (m_wayland) {
+        // The full-screen window has the keyboard focus of its output, and the pointer's events
+        // while the pointer is over it; that is all a Wayland client gets (grabs are for popups).
+        ShowFullScreenOn(*screen);
+        return windowHandle() != nullptr && isVisible();
+    }
     setGeometry(screen->geometry());
     show();
     activateWindow();
@@ -83,6 +99,17 @@ bool SaverWindowBase::CreateFullScreen() {
         m_grabRetry.start();
     }
     return windowHandle() != nullptr && isVisible();
+}
+
+void SaverWindowBase::ShowFullScreenOn(QScreen& screen) {
+    // The native window is given its screen before it is shown, so its first full-screen request
+    // names that screen's output.
+    winId();
+    if (windowHandle() != nullptr) {
+        windowHandle()->setScreen(&screen);
+    }
+    setGeometry(screen.geometry());
+    showFullScreen();
 }
 
 bool SaverWindowBase::CreateInside(QWindow& host, QSize size) {
@@ -132,17 +159,28 @@ bool SaverWindowBase::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::WindowActivate: // being activated: nothing
         break;
+    case QEvent::Enter: // the pointer comes over the window: nothing, but see HidePointerAgain
+        if (m_wayland) {
+            HidePointerAgain();
+        }
+        break;
     case QEvent::WindowDeactivate: // being deactivated: as for a mouse move
-        MouseDistanceTest();
+        SystemPointerTest();
         break;
     case QEvent::ApplicationStateChange: // the application loses the focus: as for a mouse move
         if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
             Qt::ApplicationActive) {
-            MouseDistanceTest();
+            SystemPointerTest();
         }
         break;
     case QEvent::MouseMove:
-        MouseDistanceTest();
+        if (m_wayland) {
+            // The event's own position, in the same screen pixels on every window of ours.
+            MouseDistanceTest(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        } else {
+            // The system's pointer, never the event's position.
+            MouseDistanceTest(QCursor::pos());
+        }
         break;
     case QEvent::KeyPress: // any key, Shift, Alt and Alt+F4 included
         RequestClose();
@@ -155,7 +193,9 @@ bool SaverWindowBase::event(QEvent* event) {
         case Qt::LeftButton:
         case Qt::RightButton:
         case Qt::MiddleButton:
-            NudgePointer();
+            if (!m_wayland) { // a Wayland client cannot move the pointer
+                NudgePointer();
+            }
             RequestClose();
             break;
         default: // further buttons: nothing
@@ -181,8 +221,15 @@ bool SaverWindowBase::event(QEvent* event) {
     return result;
 }
 
-void SaverWindowBase::MouseDistanceTest() {
-    const QPoint now = QCursor::pos();
+void SaverWindowBase::SystemPointerTest() {
+    // On Wayland the pointer's position is known only from the motion events, each of which has
+    // run the test already: there is nothing new to measure.
+    if (!m_wayland) {
+        MouseDistanceTest(QCursor::pos());
+    }
+}
+
+void SaverWindowBase::MouseDistanceTest(QPoint now) {
     if (s_mouseSeen == 0) {
         // The first event only records where the pointer is, however far it jumped.
         s_mouseStart = now;
@@ -199,6 +246,14 @@ void SaverWindowBase::NudgePointer() {
     QCursor::setPos(before + QPoint(1, 1));
     const QPoint readBack = QCursor::pos();
     QCursor::setPos(NudgedPointerPosition(before, readBack));
+}
+
+void SaverWindowBase::HidePointerAgain() {
+    // Qt's Wayland plugin sends the pointer's image only when it differs from the last one it
+    // recorded; a blank pointer recorded before the pointer first entered is then never sent,
+    // and the compositor's arrow stays. Another shape first makes the blank one count as new.
+    setCursor(Qt::ArrowCursor);
+    setCursor(Qt::BlankCursor);
 }
 
 void SaverWindowBase::RequestClose() {

@@ -2,17 +2,25 @@
 
 #include <QPoint>
 #include <QSize>
+#include <QStringView>
 #include <QTimer>
 #include <QWidget>
 
+#include <optional>
+
+class QScreen;
 class QWindow;
 
 namespace chronivo {
 
 // A full-screen saver window that draws nothing itself: it covers the primary screen above every
 // other window, hides the pointer, takes all keyboard and pointer input, and turns the user's
-// input into a request to close. It closes only at its own request, and then emits Closed(),
-// on which the application ends the run with exit code 0.
+// input into a request to close. It closes only at its own request, and then emits Closed(), on
+// which the application ends the run with exit code 0.
+//
+// On Wayland, where the compositor places the windows, owns the pointer and grants no grabs, the
+// window asks to be full screen instead, measures the pointer's movement between its own motion
+// events, and does not nudge the pointer after a click.
 //
 // Objects live on the heap and delete themselves: once closed (Qt::WA_DeleteOnClose), or through
 // Retire() when a fresh window has taken their place.
@@ -23,7 +31,8 @@ public:
     ~SaverWindowBase() override;
 
     // Shows the window: frameless, on top, over the whole primary screen, pointer invisible,
-    // with the keyboard and the pointer grabbed. True when the window is on screen.
+    // with the keyboard and the pointer grabbed (on Wayland: full screen on the primary output,
+    // no grabs). True when the window is on screen.
     bool CreateFullScreen();
 
     // Shows the window as a child of `host`, another program's window (such as a screen-saver
@@ -51,6 +60,11 @@ public:
     static QPoint MouseStart() { return s_mouseStart; }
     static void ResetMouseStateForTesting();
 
+    // Whether windows made from now on follow Wayland's rules (see IsWaylandPlatform); none: as
+    // the platform plugin in use says. Lets a test run the Wayland rules on another platform.
+    static void SetWaylandForTesting(std::optional<bool> wayland);
+    bool OnWayland() const { return m_wayland; }
+
 Q_SIGNALS:
     // The window has closed at its own request and is about to be deleted.
     void Closed();
@@ -59,13 +73,22 @@ protected:
     // The exit rules: every event for the window passes here first.
     bool event(QEvent* event) override;
 
+    // Wayland: shows the window full screen on `screen`'s output, the one way a client covers an
+    // output there; the compositor sizes it and keeps it above the other windows.
+    void ShowFullScreenOn(QScreen& screen);
+
 private:
     // Records the first pointer position; later, closes when the pointer is more than 3 pixels
-    // (|dx| + |dy|) from it. The position is read from the system, never from the event.
-    void MouseDistanceTest();
+    // (|dx| + |dy|) from it. `now` is in screen pixels.
+    void MouseDistanceTest(QPoint now);
+    // The mouse-distance test at the system's pointer position, for the events that bring none
+    // (deactivation); nothing on Wayland.
+    void SystemPointerTest();
     // Moves the pointer one pixel right and one up (one left and one up where it cannot move
     // right and down, as in the bottom-right corner).
     static void NudgePointer();
+    // Wayland: hides the pointer over the window once more, now that the pointer is over it.
+    void HidePointerAgain();
     // Queues the close; it is handled once control is back in the event loop.
     void RequestClose();
     void OnCloseRequest();
@@ -74,14 +97,21 @@ private:
 
     bool m_closeRequested = false; // set just before the saver closes itself
     bool m_retired = false;
-    bool m_hosted = false; // shown inside another program's window: no exit rules
+    bool m_hosted = false;  // shown inside another program's window: no exit rules
+    bool m_wayland = false; // Wayland's rules: no system pointer, no nudge, no grabs
     bool m_keyboardGrabbed = false;
     bool m_mouseGrabbed = false;
     QTimer m_grabRetry;
 
     static int s_mouseSeen;     // 0 until a position has been recorded
     static QPoint s_mouseStart; // screen pixels
+    static std::optional<bool> s_waylandForTesting;
 };
+
+// Whether `platformName`, Qt's platform plugin (QGuiApplication::platformName()), is Wayland's:
+// "wayland" or one of its variants ("wayland-egl"). There no program can read or move the
+// pointer, place its windows or grab the input.
+bool IsWaylandPlatform(QStringView platformName);
 
 // The mouse-distance rule: |dx| + |dy| above 3 pixels closes.
 bool MouseMovedTooFar(QPoint start, QPoint now);

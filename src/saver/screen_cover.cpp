@@ -19,6 +19,10 @@ ScreenCover::~ScreenCover() = default;
 
 bool ScreenCover::CreateOnScreen(QScreen& screen) {
     setWindowTitle(QString());
+    if (OnWayland()) {
+        ShowFullScreenOn(screen);
+        return windowHandle() != nullptr && isVisible();
+    }
     // The native window is placed on its screen before it is shown, so it never appears on the
     // primary screen first.
     winId();

@@ -17,8 +17,8 @@ public:
     ScreenCover();
     ~ScreenCover() override;
 
-    // Shows the window frameless, on top, over the whole of `screen`, pointer invisible. True
-    // when the window is on screen.
+    // Shows the window frameless, on top, over the whole of `screen` (on Wayland: full screen on
+    // its output), pointer invisible. True when the window is on screen.
     bool CreateOnScreen(QScreen& screen);
 
 protected:

@@ -392,5 +392,128 @@ TEST_F(SaverWindowBaseTest, ARequestLeftOverAfterTheWindowIsGoneDoesNothing) {
     EXPECT_EQ(m_closed, 0);
 }
 
+// ---- Wayland's rules, on the offscreen platform ----
+
+struct PlatformCase {
+    const char* fact;
+    const char16_t* name; // QGuiApplication::platformName()
+    bool wayland;
+};
+
+class IsWaylandPlatformTest : public ::testing::TestWithParam<PlatformCase> {};
+
+TEST_P(IsWaylandPlatformTest, WaylandAndItsVariantsOnly) {
+    const PlatformCase& c = GetParam();
+    EXPECT_EQ(IsWaylandPlatform(QStringView(c.name)), c.wayland) << c.fact;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IsWaylandPlatformTest,
+                         ::testing::Values(PlatformCase{"wayland", u"wayland", true},
+                                           PlatformCase{"wayland egl", u"wayland-egl", true},
+                                           PlatformCase{"xcb", u"xcb", false},
+                                           PlatformCase{"offscreen", u"offscreen", false},
+                                           PlatformCase{"a name that only begins so", u"waylandish",
+                                                        false}),
+                         CaseName<PlatformCase>);
+
+// What reaches the window, in order: a motion event at a position, a left click there, or a
+// deactivation.
+enum class Input { Move, Click, Deactivate };
+struct Step {
+    Input input;
+    QPoint at; // screen pixels, from kRecorded; unused for Deactivate
+};
+
+struct WaylandCase {
+    const char* fact;
+    std::vector<Step> steps;
+    int closesAt; // index of the step that closes the window, -1 for none
+};
+
+class WaylandRulesTest : public ::testing::TestWithParam<WaylandCase> {
+protected:
+    static constexpr QPoint kAtStart{100, 100}; // the system pointer, which the events ignore
+    static constexpr QPoint kRecorded{200, 150};
+
+    void SetUp() override {
+        QCursor::setPos(kAtStart);
+        PumpEvents();
+        SaverWindowBase::SetWaylandForTesting(true);
+        m_window = new SaverWindowBase;
+        QObject::connect(m_window.data(), &SaverWindowBase::Closed, [this] { ++m_closed; });
+        ASSERT_TRUE(m_window->CreateFullScreen());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.data()));
+        PumpEvents();
+        SaverWindowBase::ResetMouseStateForTesting();
+    }
+
+    void TearDown() override {
+        delete m_window.data();
+        PumpEvents();
+        SaverWindowBase::SetWaylandForTesting(std::nullopt);
+        SaverWindowBase::ResetMouseStateForTesting();
+    }
+
+    // Sent straight to the window, as the compositor's events arrive: only the event knows
+    // where the pointer is.
+    void Deliver(const Step& step) {
+        const QPoint global = kRecorded + step.at;
+        const QPointF local = m_window->mapFromGlobal(global).toPointF();
+        if (step.input == Input::Move) {
+            QMouseEvent move(QEvent::MouseMove, local, QPointF(global), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(m_window.data(), &move);
+        } else if (step.input == Input::Click) {
+            QMouseEvent press(QEvent::MouseButtonPress, local, QPointF(global), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(m_window.data(), &press);
+        } else {
+            QEvent deactivate(QEvent::WindowDeactivate);
+            QCoreApplication::sendEvent(m_window.data(), &deactivate);
+        }
+        PumpEvents();
+    }
+
+    QPointer<SaverWindowBase> m_window;
+    int m_closed = 0;
+};
+
+TEST_P(WaylandRulesTest, TheWindowsOwnEventsAloneTellThePointersMovement) {
+    const WaylandCase& c = GetParam();
+    EXPECT_TRUE(m_window->OnWayland());
+    EXPECT_TRUE(m_window->windowState().testFlag(Qt::WindowFullScreen)) << c.fact;
+    const QPoint cursorBefore = QCursor::pos();
+    for (int i = 0; i < static_cast<int>(c.steps.size()); ++i) {
+        Deliver(c.steps[i]);
+        if (i == c.closesAt) {
+            EXPECT_TRUE(m_window.isNull() && m_closed == 1) << c.fact << ", step " << i;
+            break;
+        }
+        ASSERT_FALSE(m_window.isNull()) << c.fact << ", step " << i;
+    }
+    if (c.closesAt < 0) {
+        EXPECT_EQ(m_closed, 0) << c.fact;
+    }
+    if (c.steps.back().input == Input::Click) {
+        // No nudge: the pointer stays where it was.
+        EXPECT_EQ(QCursor::pos(), cursorBefore) << c.fact;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WaylandRulesTest,
+    ::testing::Values(
+        WaylandCase{"the first motion only records", {{Input::Move, {0, 0}}}, -1},
+        WaylandCase{"3 pixels from the first motion keep",
+                    {{Input::Move, {0, 0}}, {Input::Move, {2, 0}}, {Input::Move, {2, 1}}},
+                    -1},
+        WaylandCase{"2 right and 2 down close",
+                    {{Input::Move, {0, 0}}, {Input::Move, {1, 1}}, {Input::Move, {2, 2}}},
+                    2},
+        WaylandCase{"a click closes without a nudge", {{Input::Click, {0, 0}}}, 0},
+        // The system pointer, 150 pixels from the first motion, is not measured.
+        WaylandCase{"deactivation keeps", {{Input::Move, {0, 0}}, {Input::Deactivate, {}}}, -1}),
+    CaseName<WaylandCase>);
+
 } // namespace
 } // namespace chronivo
