@@ -4,21 +4,19 @@
 #include "idle/dbus_idle_source.h"
 #include "idle/idle_watcher.h"
 #include "idle/session_inhibitors.h"
+#include "idle/watcher_control.h"
 #include "idle/x11_idle_source.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDir>
 #include <QLockFile>
 #include <QProcess>
 
 #include <cstdio>
 #include <memory>
 #include <vector>
-
-#include <unistd.h>
 
 namespace chronivo {
 
@@ -47,15 +45,6 @@ std::optional<int> AfterMs(const std::string& text) {
         return std::nullopt;
     }
     return seconds ? value * 1000 : value * 60000;
-}
-
-// One watcher per session: the lock lives in the session's runtime folder.
-QString LockPath() {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty()) {
-        dir = QDir::tempPath();
-    }
-    return dir + QStringLiteral("/chronivo-daemon-%1.lock").arg(getuid());
 }
 
 } // namespace
@@ -95,7 +84,7 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
     }
     const QCoreApplication app(argc, argv);
 
-    QLockFile lock(LockPath());
+    QLockFile lock(WatcherLockPath());
     if (!lock.tryLock(0)) {
         qint64 pid = 0;
         QString host;
