@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-screensaver0-dev
+    libwayland-dev wayland-protocols plasma-wayland-protocols
     fonts-dejavu-core tzdata
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver xsecurelock

@@ -5,6 +5,7 @@
 #include "idle/idle_watcher.h"
 #include "idle/session_inhibitors.h"
 #include "idle/watcher_control.h"
+#include "idle/wayland_idle_source.h"
 #include "idle/x11_idle_source.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
@@ -107,10 +108,16 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
         idleMs = minutes > kMaxAfterMinutes ? kMaxAfterMinutes * 60000 : minutes * 60000;
     }
 
-    // The first source the session offers, in this order: the desktop's own idle monitor knows
-    // best (and works on Wayland), the X server's count is the fallback.
+    // The first source the session offers, in this order: the Wayland compositor's own idle
+    // notifications, the desktop's idle monitor on the session bus, the X server's count.
     const QDBusConnection bus = QDBusConnection::sessionBus();
     std::vector<std::unique_ptr<IdleSource>> candidates;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        candidates.emplace_back(
+            std::make_unique<WaylandIdleSource>(WaylandIdleSource::Protocol::ExtIdleNotify));
+        candidates.emplace_back(
+            std::make_unique<WaylandIdleSource>(WaylandIdleSource::Protocol::KdeIdle));
+    }
     candidates.emplace_back(DBusIdleSource::Mutter(bus));
     candidates.emplace_back(DBusIdleSource::Muffin(bus));
     candidates.emplace_back(std::make_unique<X11IdleSource>());
@@ -122,10 +129,11 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
         }
     }
     if (source == nullptr) {
-        Say(QStringLiteral("no idle source in this session: looked for GNOME's and Cinnamon's "
-                           "idle monitors on the session bus and the X11 screen-saver extension "
-                           "on DISPLAY '%1'")
-                .arg(qEnvironmentVariable("DISPLAY")));
+        Say(QStringLiteral("no idle source in this session: looked for the Wayland idle "
+                           "protocols on WAYLAND_DISPLAY '%1', GNOME's and Cinnamon's idle "
+                           "monitors on the session bus and the X11 screen-saver extension on "
+                           "DISPLAY '%2'")
+                .arg(qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY")));
         return 1;
     }
     const auto log = [&request](const QString& line) {
