@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end tests of the idle watcher (chronivo --daemon) on its own Xvfb, where the idle time
 # comes from the X11 screen-saver extension and input from xdotool.
-# Usage: daemon_e2e.sh PATH-TO-CHRONIVO CASE
+# Usage: daemon_e2e.sh PATH-TO-CHRONIVO CASE [PATH-TO-FAKE-DESKTOP-SERVICES]
 set -euo pipefail
 # shellcheck source=e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
 
 CHRONIVO=$1
 CASE=$2
+FAKES=${3-}
 
 # The process id of the saver the watcher started, empty when none runs.
 saver_pid() { pgrep -P "$APP_PID" -f '/s$' 2>/dev/null | head -n1 || true; }
@@ -38,6 +39,31 @@ idle-starts-input-ends)
     wait_until "the saver to end with the watcher" sh -c "! kill -0 $saver 2>/dev/null"
     grep -q '^chronivo: watching the X11 screen-saver extension' "$E2E_TMP/app.log" ||
         fail "log: $(cat "$E2E_TMP/app.log")"
+    ;;
+gnome-monitor)
+    # On this test's own session bus, GNOME's idle monitor comes before the X server's count: its
+    # idle watch starts the saver and its user-active watch ends it; while the session manager
+    # reports an inhibitor, an idle watch starts nothing, and the saver comes once it is gone.
+    start_x
+    coproc FAKE { exec "$FAKES"; }
+    read -r ready <&"${FAKE[0]}"
+    [ "$ready" = ready ] || fail "the fake desktop services did not start"
+    said() { grep -q "$1" "$E2E_TMP/app.log"; }
+    start_app --daemon --after 60 --verbose
+    wait_until "the watcher to choose GNOME's monitor" said "watching GNOME's idle monitor"
+    echo idle >&"${FAKE[1]}"
+    wait_until "the saver on the monitor's idle watch" saver_shown
+    echo active >&"${FAKE[1]}"
+    wait_until "the saver to end on the user-active watch" saver_gone
+    echo inhibit >&"${FAKE[1]}"
+    wait_until "the watcher to hear of the inhibitor" said "^chronivo: inhibited"
+    echo idle >&"${FAKE[1]}"
+    wait_until "the watcher to hear the idle watch" said "^chronivo: idle: nothing"
+    saver_gone || fail "the saver started although the session manager reports an inhibitor"
+    echo uninhibit >&"${FAKE[1]}"
+    wait_until "the saver once the inhibitor is gone" saver_shown
+    kill -s TERM "$APP_PID"
+    expect_exit 0
     ;;
 one-per-session)
     # A second watcher in the same session says so and ends at once with exit code 1.

@@ -1,0 +1,97 @@
+// Stand-ins for a GNOME desktop's services on the session bus, for end-to-end tests of the idle
+// watcher: org.gnome.Mutter.IdleMonitor, whose watches fire when told, and
+// org.gnome.SessionManager, whose IsInhibited answers as told. Commands come one a line on
+// standard input: "idle" fires the idle watches, "active" the user-active watch, "inhibit" and
+// "uninhibit" set the session manager's answer. Prints "ready" once both names are owned.
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QSocketNotifier>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kMonitorPath = QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core");
+const QString kMonitor = QStringLiteral("org.gnome.Mutter.IdleMonitor");
+
+class IdleMonitor : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.Mutter.IdleMonitor")
+public:
+    std::vector<uint> idleWatches;
+    uint activeWatch = 0;
+    uint next = 1;
+
+public Q_SLOTS:
+    uint AddIdleWatch(qulonglong /*interval*/) {
+        idleWatches.push_back(next);
+        return next++;
+    }
+    uint AddUserActiveWatch() { return activeWatch = next++; }
+    void RemoveWatch(uint /*id*/) {}
+};
+
+class SessionManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.SessionManager")
+public:
+    bool inhibited = false;
+
+public Q_SLOTS:
+    bool IsInhibited(uint flags) { return inhibited && (flags & 8) != 0; }
+};
+
+void Fire(uint watch) {
+    QDBusMessage fired =
+        QDBusMessage::createSignal(kMonitorPath, kMonitor, QStringLiteral("WatchFired"));
+    fired << watch;
+    QDBusConnection::sessionBus().send(fired);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    IdleMonitor monitor;
+    SessionManager manager;
+    if (!bus.registerObject(kMonitorPath, &monitor, QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(kMonitor) ||
+        !bus.registerObject(QStringLiteral("/org/gnome/SessionManager"), &manager,
+                            QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(QStringLiteral("org.gnome.SessionManager"))) {
+        std::fputs("cannot own the desktop's names on the session bus\n", stderr);
+        return 1;
+    }
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char line[64] = {};
+        const ssize_t got = ::read(STDIN_FILENO, line, sizeof line - 1);
+        if (got <= 0) {
+            QCoreApplication::quit();
+            return;
+        }
+        if (std::strncmp(line, "idle", 4) == 0) {
+            for (const uint watch : monitor.idleWatches) {
+                Fire(watch);
+            }
+        } else if (std::strncmp(line, "active", 6) == 0 && monitor.activeWatch != 0) {
+            Fire(monitor.activeWatch);
+            monitor.activeWatch = 0;
+        } else if (std::strncmp(line, "inhibit", 7) == 0) {
+            manager.inhibited = true;
+        } else if (std::strncmp(line, "uninhibit", 9) == 0) {
+            manager.inhibited = false;
+        }
+    });
+    std::puts("ready");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+#include "fake_desktop_services.moc"
