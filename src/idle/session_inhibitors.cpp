@@ -64,7 +64,10 @@ void ScreenSaverService::CallerGone(const QString& caller) {
 
 InhibitorWatch::InhibitorWatch(QDBusConnection bus, QDBusConnection system)
     : m_bus(std::move(bus))
-    , m_system(std::move(system)) {
+    , m_system(std::move(system))
+    // XDG_SESSION_ID names the session; without it "auto" is the session of the asking process.
+    , m_sessionPath(QStringLiteral("/org/freedesktop/login1/session/") +
+                    qEnvironmentVariable("XDG_SESSION_ID", QStringLiteral("auto"))) {
     m_poll.setInterval(kPollMs);
     connect(&m_poll, &QTimer::timeout, this, &InhibitorWatch::Check);
 }
@@ -77,8 +80,20 @@ void InhibitorWatch::Start() {
             m_service = std::move(service);
         }
     }
+    if (m_system.isConnected()) {
+        m_system.connect(QStringLiteral("org.freedesktop.login1"), m_sessionPath,
+                         QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("Lock"),
+                         this, SLOT(OnLock()));
+    }
     m_poll.start();
     Check();
+}
+
+void InhibitorWatch::OnLock() {
+    if (!m_locked) {
+        m_locked = true;
+        Q_EMIT LockChanged(true);
+    }
 }
 
 QVariant InhibitorWatch::Logind(const QString& path, const QString& interface,
@@ -115,19 +130,16 @@ void InhibitorWatch::Check() {
             QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"),
             QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
             QStringLiteral("HasInhibition"), 4);
-    // logind: "idle" among the blocked operations; the lock of this session (XDG_SESSION_ID, or
-    // "auto", the session of the asking process, when the variable is not set).
+    // logind: "idle" among the blocked operations, and this session's lock.
     const bool blocked =
         Logind(QStringLiteral("/org/freedesktop/login1"),
                QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("BlockInhibited"))
             .toString()
             .split(QLatin1Char(':'))
             .contains(QStringLiteral("idle"));
-    const QString session = qEnvironmentVariable("XDG_SESSION_ID", QStringLiteral("auto"));
-    const bool locked =
-        Logind(QStringLiteral("/org/freedesktop/login1/session/") + session,
-               QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("LockedHint"))
-            .toBool();
+    const bool locked = Logind(m_sessionPath, QStringLiteral("org.freedesktop.login1.Session"),
+                               QStringLiteral("LockedHint"))
+                            .toBool();
     if ((inhibited || blocked) != m_inhibited) {
         m_inhibited = inhibited || blocked;
         Q_EMIT Changed(m_inhibited);

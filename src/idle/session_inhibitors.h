@@ -67,6 +67,11 @@ Q_SIGNALS:
     void Changed(bool inhibited);
     void LockChanged(bool locked);
 
+private Q_SLOTS:
+    // logind asks the session's lock screen to come up: the saver goes at once, before the
+    // locker takes the screen, rather than at the next poll.
+    void OnLock();
+
 private:
     // A boolean answer of `method` with `argument`; false when the service is absent or fails.
     bool Ask(const QString& service, const QString& path, const QString& interface,
@@ -76,6 +81,7 @@ private:
 
     QDBusConnection m_bus;
     QDBusConnection m_system;
+    QString m_sessionPath; // this session's object at logind
     std::unique_ptr<ScreenSaverService> m_service;
     QTimer m_poll;
     bool m_inhibited = false;

@@ -162,6 +162,12 @@ TEST_F(DBusIdleTest, InhibitorsOfTheSessionManagerLogindAndOurOwnScreenSaverServ
     fakes.session.locked = false;
     watch.Check();
     EXPECT_EQ(lock.count(), 2);
+    // logind's Lock signal stops the saver before the lock screen's own hint comes.
+    fakes.bus.send(QDBusMessage::createSignal(
+        QStringLiteral("/org/freedesktop/login1/session/auto"),
+        QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("Lock")));
+    ASSERT_TRUE(lock.wait(10000));
+    EXPECT_TRUE(watch.Locked());
 
     // A player asks our service, then leaves the bus without UnInhibit: its request goes too.
     {
