@@ -14,11 +14,27 @@
 #include <QScreen>
 #include <QWindow>
 #include <cstdio>
+#include <cstdlib>
 
 #include <algorithm>
 #include <utility>
 
 namespace chronivo {
+
+namespace {
+
+// Ends the run with exit code 0 once a saver window has closed. On Wayland the process ends here
+// and now: Qt 6.4's Wayland plugin can hang for good when the application object goes (its event
+// thread waits for a read that never comes), and a closed saver has nothing left to write.
+void EndSaverRun() {
+    if (IsWaylandPlatform(QGuiApplication::platformName())) {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    QCoreApplication::exit(0);
+}
+
+} // namespace
 
 std::int64_t ReplacementWaitMs(const std::optional<TimeSample>& last, TimeSample now) {
     if (!last) {
@@ -137,8 +153,7 @@ SaverWindow* SaverApp::CreateSaverWindow() {
     }
     // Only the main window can close (a replaced one is deleted without closing), and its
     // closing ends the run with exit code 0.
-    QObject::connect(window, &SaverWindowBase::Closed, QCoreApplication::instance(),
-                     [] { QCoreApplication::exit(0); });
+    QObject::connect(window, &SaverWindowBase::Closed, QCoreApplication::instance(), EndSaverRun);
     const bool shown =
         m_host != nullptr ? window->CreateInside(*m_host, m_hostSize) : window->CreateFullScreen();
     if (!shown) {
@@ -167,7 +182,7 @@ void SaverApp::CoverOtherScreens() {
         auto* cover = new ScreenCover;
         // Input on a cover ends the run exactly as on the saver window.
         QObject::connect(cover, &SaverWindowBase::Closed, QCoreApplication::instance(),
-                         [] { QCoreApplication::exit(0); });
+                         EndSaverRun);
         if (!cover->CreateOnScreen(*screen)) {
             // That screen shows the desktop; the saver itself still runs.
             delete cover;

@@ -102,12 +102,10 @@ start_sway() {
     if [ "$(id -u)" -eq 0 ]; then
         chown 65534:65534 "$WL_RUNTIME" "$WL_HOME" "$XDG_CONFIG_HOME"
     fi
-    # LeakSanitizer reads its suppressions as that user too: a copy it can read. The leaks that
-    # Qt's Wayland plugin leaves at exit are suppressed by libraries deep in their stacks, which
-    # only full stacks show (the fast unwinder stops in the first system library).
+    # LeakSanitizer reads its suppressions as that user too: a copy it can read.
     if [[ "${LSAN_OPTIONS-}" =~ suppressions=([^:]+) ]]; then
         install -m 644 "${BASH_REMATCH[1]}" "$E2E_TMP/lsan.supp"
-        LSAN_OPTIONS=${LSAN_OPTIONS/"${BASH_REMATCH[1]}"/"$E2E_TMP/lsan.supp"}:fast_unwind_on_malloc=0
+        LSAN_OPTIONS=${LSAN_OPTIONS/"${BASH_REMATCH[1]}"/"$E2E_TMP/lsan.supp"}
     fi
     install -m 755 "$CHRONIVO" "$E2E_TMP/chronivo"
     CHRONIVO="$E2E_TMP/chronivo"
