@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace chronivo {
+
+// "Start the saver after": the idle time the dialog offers, in minutes.
+inline constexpr int kStartAfterMinMinutes = 1;
+inline constexpr int kStartAfterMaxMinutes = 24 * 60;
+// What the field shows while nothing (or 0, "off") is stored.
+inline constexpr int kStartAfterDefaultMinutes = 10;
+
+// Where OK carries "Start the saver after" beyond the settings: the XDG autostart entry that
+// runs the idle watcher at each log-in, and the program started as this session's watcher (as
+// `program --daemon`). An empty member leaves that part alone, which is what the dialog does
+// unless it is told otherwise, so a dialog in a test touches neither.
+struct StartAfterPlaces {
+    QString autostartEntry;
+    QString watcherProgram;
+};
+
+// $XDG_CONFIG_HOME/autostart/chronivo-daemon.desktop, with `homeDir`/.config instead when
+// `xdgConfigHome` is empty or relative (as the XDG rules say).
+QString AutostartEntryPathFor(const QString& xdgConfigHome, const QString& homeDir);
+
+// This session's places: the entry for the environment's XDG_CONFIG_HOME and home folder, and
+// the program now running.
+StartAfterPlaces SessionStartAfterPlaces();
+
+// The autostart entry's text: a hidden application that runs `chronivo --daemon`, which reads
+// the stored idle time itself.
+QByteArray AutostartEntryText();
+
+// Makes the session follow a StartAfter of `minutes` (0: off) that has just been stored: writes
+// the autostart entry (on) or removes it (off), then stops the session's running watcher, which
+// may be waiting for an old idle time, and starts a fresh one when on. Returns what went wrong,
+// one sentence each for the user; empty when everything went through.
+QStringList ApplyStartAfter(int minutes, const StartAfterPlaces& places);
+
+} // namespace chronivo
