@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimeEdit>
 
 #include <algorithm>
@@ -24,9 +25,11 @@ namespace chronivo {
 
 namespace {
 
-// The dialog's client area in dialog units.
-constexpr int kDialogWidthUnits = 186;
-constexpr int kDialogHeightUnits = 135;
+// The dialog's client area in dialog units: the template's 186 x 135, grown to the right and
+// downwards for the "Start the saver after" row below the countdown group, whose texts need more
+// than the template's width.
+constexpr int kDialogWidthUnits = 212;
+constexpr int kDialogHeightUnits = 155;
 
 // The countdown modes in combo order: an item's index is the mode it stands for.
 const char* const kModeItems[] = {
@@ -152,6 +155,19 @@ void ConfigDialog::CreateControls() {
 
     m_useRainbowBox = MakeCheckBox(this, "useRainbow", QStringLiteral("Rainbow color"));
 
+    // Below the template's controls: the idle time after which the session's watcher starts
+    // the saver.
+    m_startAfterBox = MakeCheckBox(this, "startAfter", QStringLiteral("Start the saver after"));
+    m_startAfterEdit = new QSpinBox(this);
+    m_startAfterEdit->setObjectName(QStringLiteral("m_startAfterEdit"));
+    m_startAfterEdit->setRange(kStartAfterMinMinutes, kStartAfterMaxMinutes);
+    // A time typed below the range becomes the shortest, not the one shown before.
+    m_startAfterEdit->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    m_startAfterEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_startAfterEdit->setEnabled(false);
+    auto* startAfterLabel =
+        MakeLabel(this, "startAfterLabel", QStringLiteral("minutes without input"));
+
     m_placements = {
         {m_okButton, 129, 7, 50, 14},        {m_datePicker, 13, 106, 60, 15},
         {m_timePicker, 113, 106, 60, 15},    {m_yearEdit, 72, 106, 42, 15},
@@ -162,12 +178,16 @@ void ConfigDialog::CreateControls() {
         {m_speedSlider, 90, 57, 86, 15},     {slowLabel, 160, 43, 16, 8},
         {fastLabel, 90, 43, 14, 8},          {colorLabel, 112, 43, 43, 8},
         {m_speedLabel, 90, 31, 86, 8},       {m_useRainbowBox, 19, 7, 61, 10},
+        {m_startAfterBox, 7, 136, 86, 10},   {m_startAfterEdit, 95, 134, 32, 14},
+        {startAfterLabel, 129, 137, 76, 8},
     };
 
-    // The tab order of the template; labels and the group box take no focus.
-    QWidget* const tabOrder[] = {m_okButton,        m_datePicker, m_timePicker,   m_yearEdit,
-                                 m_titleEdit,       m_modeCombo,  m_use24HourBox, m_useSecondsBox,
-                                 m_useWorldTimeBox, m_cityList,   m_speedSlider,  m_useRainbowBox};
+    // The tab order of the template, then the row below it; labels and the group box take no
+    // focus.
+    QWidget* const tabOrder[] = {
+        m_okButton,    m_datePicker,    m_timePicker,    m_yearEdit,        m_titleEdit,
+        m_modeCombo,   m_use24HourBox,  m_useSecondsBox, m_useWorldTimeBox, m_cityList,
+        m_speedSlider, m_useRainbowBox, m_startAfterBox, m_startAfterEdit};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -176,6 +196,7 @@ void ConfigDialog::CreateControls() {
     connect(m_modeCombo, &QComboBox::currentIndexChanged, this, &ConfigDialog::OnModeChange);
     connect(m_useWorldTimeBox, &QCheckBox::clicked, this, &ConfigDialog::OnWorldTime);
     connect(m_speedSlider, &SpeedSlider::MouseReleased, this, &ConfigDialog::OnSpeedReleased);
+    connect(m_startAfterBox, &QCheckBox::toggled, this, &ConfigDialog::OnStartAfter);
 }
 
 void ConfigDialog::PlaceControls() {
@@ -208,6 +229,7 @@ void ConfigDialog::changeEvent(QEvent* event) {
 
 void RunConfigDialog(QWidget* parent, ProfileStore& store, const Clock& clock) {
     ConfigDialog dialog(parent, store, clock);
+    dialog.SetStartAfterPlaces(SessionStartAfterPlaces());
     dialog.exec();
 }
 

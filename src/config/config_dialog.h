@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/start_after.h"
 #include "time/time_sample.h"
 
 #include <QDateTime>
@@ -16,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 class QTimeEdit;
 
 namespace chronivo {
@@ -29,7 +31,8 @@ class SpeedSlider;
 // Controls carry object names so that tests and tools find them: "okButton", "m_datePicker",
 // "m_timePicker", "m_yearEdit", "m_titleEdit", "titleLabel", "m_modeCombo", "countdownGroup",
 // "use24Hour", "useSeconds", "useWorldTime", "m_cityList", "m_speedSlider", "slowLabel",
-// "fastLabel", "colorChangeLabel", "speedText", "useRainbow".
+// "fastLabel", "colorChangeLabel", "speedText", "useRainbow", "startAfter",
+// "m_startAfterEdit", "startAfterLabel".
 class ConfigDialog : public QDialog {
     Q_OBJECT
 public:
@@ -41,6 +44,10 @@ public:
 
     // The caption of every message the dialog shows.
     static QString MessageCaption();
+
+    // Where a successful OK carries "Start the saver after" beyond the settings (the autostart
+    // entry, this session's idle watcher). Until this is called the dialog touches neither.
+    void SetStartAfterPlaces(const StartAfterPlaces& places) { m_startAfterPlaces = places; }
 
 protected:
     // Shows one message and returns once the user has acknowledged it. Tests override it to
@@ -74,6 +81,8 @@ private:
     void OnModeChange();
     void OnWorldTime();
     void OnSpeedReleased();
+    // Enables the minutes field while "Start the saver after" is checked.
+    void OnStartAfter();
     void OnOK();
 
     ProfileStore& m_app;
@@ -94,7 +103,10 @@ private:
     int m_useWorldTime = 0;
     QString m_speedText; // the read-out, "cycle in 10.00 minutes"
     int m_useRainbow = 0;
-    int m_speedValue = 0; // quantised speed, 6..6000 (6000 div n)
+    int m_speedValue = 0;                                // quantised speed, 6..6000 (6000 div n)
+    int m_startAfter = 0;                                // flag: 0 or 1
+    int m_startAfterMinutes = kStartAfterDefaultMinutes; // 1..1440, kept while the flag is off
+    StartAfterPlaces m_startAfterPlaces;
 
     const Clock& m_clock;
     // Nonzero while values move between members and controls: the controls' change
@@ -107,6 +119,8 @@ private:
     QCheckBox* m_useWorldTimeBox = nullptr;
     QCheckBox* m_useRainbowBox = nullptr;
     QLabel* m_speedLabel = nullptr;
+    QCheckBox* m_startAfterBox = nullptr;
+    QSpinBox* m_startAfterEdit = nullptr;
 
     // A control and its rectangle in dialog units.
     struct Placement {

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSpinBox>
 #include <QTimeEdit>
 
 #include <algorithm>
@@ -115,6 +116,19 @@ void ConfigDialog::OnInitDialog() {
     const int hour = ReadInt(m_app, keys::Hour, Reader::Dialog);
     const int minute = ReadInt(m_app, keys::Minute, Reader::Dialog);
     const int second = ReadInt(m_app, keys::Second, Reader::Dialog);
+    // 0, a negative or a missing value: off, with the field at its default; the watcher runs
+    // for at most a day, and so does the field.
+    const int startAfter = ReadInt(m_app, keys::StartAfter, Reader::Dialog);
+    m_startAfter = startAfter > 0 ? 1 : 0;
+    m_startAfterMinutes =
+        startAfter > 0 ? std::min(startAfter, kStartAfterMaxMinutes) : kStartAfterDefaultMinutes;
+    {
+        // Shown once here and taken on OK only: the row is no part of the template's exchange,
+        // so a release of the slider or a change of mode never puts it back as it was.
+        const ExchangeGuard guard(m_exchanging);
+        LoadCheck(m_startAfterBox, m_startAfter);
+        m_startAfterEdit->setValue(m_startAfterMinutes);
+    }
 
     if (m_mode == kModeNear || m_mode == kModeFar) {
         // Mode 4 may hold any year; its pickers show the month and day in a leap year.
@@ -141,6 +155,7 @@ void ConfigDialog::OnInitDialog() {
     }
     UpdateSpeed();
     OnWorldTime();
+    OnStartAfter();
 }
 
 void ConfigDialog::FillCityList() {
@@ -246,14 +261,30 @@ void ConfigDialog::OnSpeedReleased() {
     UpdateSpeed();
 }
 
+void ConfigDialog::OnStartAfter() {
+    m_startAfterEdit->setEnabled(m_startAfterBox->isChecked());
+}
+
 void ConfigDialog::OnOK() {
     // A Year box without a whole number stores nothing; the user mends it or cancels.
     if (!UpdateData(true)) {
         return;
     }
     UpdateSpeed();
+    // Digits typed but not yet confirmed count too (the box holds them within 1..1440).
+    m_startAfterEdit->interpretText();
+    m_startAfter = TakeCheck(m_startAfterBox);
+    m_startAfterMinutes = m_startAfterEdit->value();
     if (!WriteSettings()) {
         return;
+    }
+    // Only a stored setting is carried into the session, so the session never runs a watcher
+    // the settings do not ask for.
+    const QStringList problems =
+        ApplyStartAfter(m_startAfter != 0 ? m_startAfterMinutes : 0, m_startAfterPlaces);
+    if (!problems.isEmpty()) {
+        ShowMessage(problems.join(QLatin1Char('\n')) +
+                    QStringLiteral("\n\nYour settings were saved all the same."));
     }
     accept();
 }
@@ -301,6 +332,7 @@ bool ConfigDialog::WriteSettings() {
         put(name(keys::Second), time.second());
     }
     put(name(keys::Title), m_titleText);
+    put(name(keys::StartAfter), m_startAfter != 0 ? m_startAfterMinutes : 0);
 
     if (!WriteValues(m_app, values)) {
         // The store says what went wrong in a sentence for the user, naming the place; the

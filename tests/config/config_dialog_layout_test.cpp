@@ -21,8 +21,8 @@ struct ControlCase {
     int x, y, width, height;
 };
 
-// The dialog's controls in tab order of the template, with their texts and rectangles in
-// dialog units.
+// The dialog's controls in tab order of the template, then the row below it, with their texts
+// and rectangles in dialog units.
 const ControlCase kControls[] = {
     {"okButton", "OK", 129, 7, 50, 14},
     {"m_datePicker", nullptr, 13, 106, 60, 15},
@@ -42,6 +42,9 @@ const ControlCase kControls[] = {
     {"colorChangeLabel", "Color change", 112, 43, 43, 8},
     {"speedText", nullptr, 90, 31, 86, 8},
     {"useRainbow", "Rainbow color", 19, 7, 61, 10},
+    {"startAfter", "Start the saver after", 7, 136, 86, 10},
+    {"m_startAfterEdit", nullptr, 95, 134, 32, 14},
+    {"startAfterLabel", "minutes without input", 129, 137, 76, 8},
 };
 
 QString TextOf(QWidget* control) {
@@ -93,7 +96,8 @@ void ExpectTemplateArrangement(const ConfigDialog& dialog) {
             EXPECT_EQ(control->geometry(), expected) << c.name;
         }
     }
-    const QRect client = ExpectedRect(font, {"dialog", nullptr, 0, 0, 186, 135});
+    // The template's 186 x 135, grown for the row below it.
+    const QRect client = ExpectedRect(font, {"dialog", nullptr, 0, 0, 212, 155});
     EXPECT_EQ(dialog.size(), client.size());
 }
 
@@ -168,13 +172,19 @@ TEST_F(DialogTest, TabsThroughTheShownAndEnabledControlsInTemplateOrder) {
         {"WorldTime",
          0,
          {"use24Hour", "useSeconds", "useWorldTime", "m_cityList", "m_speedSlider", "useRainbow",
-          "okButton"},
-         "world time: the list takes part, the hidden countdown controls do not"},
+          "startAfter", "okButton"},
+         "world time: the list takes part, the hidden countdown controls and the minutes field "
+         "of an unchecked box do not"},
         {"Rainbow",
          4,
          {"m_datePicker", "m_timePicker", "m_yearEdit", "m_titleEdit", "m_modeCombo", "use24Hour",
-          "useSeconds", "useWorldTime", "m_speedSlider", "useRainbow", "okButton"},
+          "useSeconds", "useWorldTime", "m_speedSlider", "useRainbow", "startAfter", "okButton"},
          "mode 4 enables both pickers, the Year box and the title"},
+        {"StartAfter",
+         0,
+         {"m_modeCombo", "use24Hour", "useSeconds", "useWorldTime", "m_speedSlider", "useRainbow",
+          "startAfter", "m_startAfterEdit", "okButton"},
+         "the minutes field comes last while its box is checked"},
     };
     for (const TabCase& c : cases) {
         m_store = RecordingStore();

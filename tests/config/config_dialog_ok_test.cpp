@@ -41,7 +41,7 @@ TEST_F(DialogTest, WritesEveryKeyInTheStoresOrder) {
     EXPECT_EQ(WrittenKeys(),
               QStringList({"Option", "24Hour", "ShowSec", "WorldTime", "Speed", "Rainbow",
                            "WTcount", "WTtext0", "WTzone0", "WTtext1", "WTzone1", "Year", "Month",
-                           "Day", "Hour", "Minute", "Second", "Title"}));
+                           "Day", "Hour", "Minute", "Second", "Title", "StartAfter"}));
 }
 
 TEST_F(DialogTest, StoresTheDefaultsWhenNothingWasStored) {
@@ -49,13 +49,14 @@ TEST_F(DialogTest, StoresTheDefaultsWhenNothingWasStored) {
     ClickOk();
     EXPECT_TRUE(Accepted());
     EXPECT_EQ(WrittenKeys(), QStringList({"Option", "24Hour", "ShowSec", "WorldTime", "Speed",
-                                          "Rainbow", "Title"}));
+                                          "Rainbow", "Title", "StartAfter"}));
     EXPECT_EQ(StoredInt(keys::Option), 0);
     EXPECT_EQ(StoredInt(keys::Hour24), 0);
     EXPECT_EQ(StoredInt(keys::ShowSec), 0);
     EXPECT_EQ(StoredInt(keys::WorldTime), 0);
     EXPECT_EQ(StoredInt(keys::Speed), 1000);
     EXPECT_EQ(StoredInt(keys::Rainbow), 0);
+    EXPECT_EQ(StoredInt(keys::StartAfter), 0);
     EXPECT_TRUE(m_store.Contains(QStringLiteral("Title")));
     EXPECT_EQ(StoredString(QStringLiteral("Title")), QString());
 }
@@ -154,11 +155,12 @@ TEST_F(DialogTest, ModesWithoutATargetLeaveTheTargetKeysAsTheyWere) {
         EXPECT_TRUE(Accepted()) << "mode " << mode;
         EXPECT_EQ(StoredInt(keys::Option), mode);
         ExpectStoredTarget(1999, 12, 31, 23, 59, 58);
-        // None of the six was even written, and the title still was, last.
+        // None of the six was even written, and the title still was, last but one.
         for (const char* key : {"Year", "Month", "Day", "Hour", "Minute", "Second"}) {
             EXPECT_FALSE(WrittenKeys().contains(QString::fromLatin1(key))) << key;
         }
-        EXPECT_EQ(WrittenKeys().last(), QStringLiteral("Title"));
+        EXPECT_EQ(WrittenKeys().mid(WrittenKeys().size() - 2),
+                  QStringList({"Title", "StartAfter"}));
     }
 }
 
@@ -251,6 +253,45 @@ TEST_F(DialogTest, WorldTimeOffLeavesTheEntriesUntouched) {
     }
     EXPECT_EQ(StoredInt(keys::WTcount), 1);
     EXPECT_EQ(StoredString(WorldTextKey(0)), QStringLiteral("Paris"));
+}
+
+struct StartAfterCase {
+    int stored;        // kNone: not stored
+    bool click;        // the box clicked once
+    const char* typed; // typed into the field (nullptr: nothing)
+    int expected;
+    const char* fact;
+};
+constexpr int kNone = -999;
+
+TEST_F(DialogTest, StoresTheStartAfterMinutesOrZeroWhenTheBoxIsOff) {
+    const StartAfterCase cases[] = {
+        {kNone, false, nullptr, 0, "left off: 0"},
+        {kNone, true, nullptr, 10, "checked: the field's 10"},
+        {kNone, true, "90", 90, "checked with 90 typed"},
+        {kNone, true, "0", 1, "a time below the range is the shortest"},
+        {kNone, true, "2000", 200, "a digit that would go past a day is refused"},
+        {25, false, nullptr, 25, "a stored time left alone"},
+        {25, true, nullptr, 0, "a stored time switched off: 0"},
+        {5000, false, nullptr, 1440, "a stored time beyond a day goes back as a day"},
+    };
+    for (const StartAfterCase& c : cases) {
+        m_store = RecordingStore();
+        if (c.stored != kNone) {
+            m_store.PutInt(QStringLiteral("StartAfter"), c.stored);
+        }
+        Open();
+        if (c.click) {
+            Click("startAfter");
+        }
+        if (c.typed != nullptr) {
+            Type("m_startAfterEdit", QString::fromLatin1(c.typed));
+        }
+        ClickOk();
+        EXPECT_TRUE(Accepted()) << c.fact;
+        EXPECT_EQ(StoredInt(keys::StartAfter), c.expected) << c.fact;
+        EXPECT_TRUE(m_dialog->m_messages.isEmpty()) << c.fact;
+    }
 }
 
 } // namespace

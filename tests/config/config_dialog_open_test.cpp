@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTimeEdit>
 
 namespace chronivo {
@@ -27,7 +28,8 @@ TEST_F(DialogTest, NothingStoredShowsTheDefaultsAndThePresentMoment) {
     EXPECT_EQ(Find<QTimeEdit>("m_timePicker")->time(), QTime(12, 20, 30));
     EXPECT_EQ(Find<QLineEdit>("m_yearEdit")->text(), QStringLiteral("2026"));
     EXPECT_EQ(Find<QLineEdit>("m_titleEdit")->text(), QString());
-    for (const char* name : {"use24Hour", "useSeconds", "useWorldTime", "useRainbow"}) {
+    for (const char* name :
+         {"use24Hour", "useSeconds", "useWorldTime", "useRainbow", "startAfter"}) {
         EXPECT_FALSE(Find<QCheckBox>(name)->isChecked()) << name;
     }
     EXPECT_EQ(Find<QSlider>("m_speedSlider")->value(), 1000);
@@ -43,7 +45,7 @@ TEST_F(DialogTest, ReadsTheSettingsInItsOrder) {
     QStringList expected;
     for (const char* key :
          {"Option", "24Hour", "ShowSec", "Title", "WorldTime", "Speed", "Rainbow", "Year", "Month",
-          "Day", "Hour", "Minute", "Second", "WTcount", "WTtext0", "WTtext1"}) {
+          "Day", "Hour", "Minute", "Second", "StartAfter", "WTcount", "WTtext0", "WTtext1"}) {
         expected << QStringLiteral("ScreenSaver/") + QString::fromLatin1(key);
     }
     EXPECT_EQ(m_store.Reads(), expected);
@@ -139,7 +141,7 @@ void ExpectEnabled(const ConfigDialog& dialog, const EnableCase& c) {
     EXPECT_EQ(enabled("m_titleEdit"), c.title) << "mode " << c.mode;
     // The combo and the check boxes are always on.
     for (const char* name :
-         {"m_modeCombo", "use24Hour", "useSeconds", "useWorldTime", "useRainbow"}) {
+         {"m_modeCombo", "use24Hour", "useSeconds", "useWorldTime", "useRainbow", "startAfter"}) {
         EXPECT_TRUE(enabled(name)) << name << " in mode " << c.mode;
     }
 }
@@ -262,6 +264,40 @@ TEST_F(DialogTest, StoredSpeedIsHeldOnTheSliderAndQuantised) {
         Open();
         EXPECT_EQ(Find<QSlider>("m_speedSlider")->value(), c.slider) << c.fact;
         EXPECT_EQ(Find<QLabel>("speedText")->text(), QString::fromLatin1(c.readOut)) << c.fact;
+    }
+}
+
+struct StoredStartAfterCase {
+    int stored; // kNone: not stored
+    bool checked;
+    int minutes;
+    const char* fact;
+};
+constexpr int kNone = -999;
+
+TEST_F(DialogTest, StoredStartAfterChecksTheBoxAndFillsTheField) {
+    const StoredStartAfterCase cases[] = {
+        {kNone, false, 10, "nothing stored: off, the field at 10"},
+        {0, false, 10, "0: off"},
+        {-5, false, 10, "below 0: off as well"},
+        {1, true, 1, "the shortest time"},
+        {25, true, 25, "a time in the range"},
+        {1440, true, 1440, "a day, the longest"},
+        {1441, true, 1440, "more than a day: held at a day, as the watcher holds it"},
+        {2000000000, true, 1440, "far more"},
+    };
+    for (const StoredStartAfterCase& c : cases) {
+        m_store = RecordingStore();
+        if (c.stored != kNone) {
+            m_store.PutInt(QStringLiteral("StartAfter"), c.stored);
+        }
+        Open();
+        EXPECT_EQ(Find<QCheckBox>("startAfter")->isChecked(), c.checked) << c.fact;
+        EXPECT_EQ(Find<QSpinBox>("m_startAfterEdit")->value(), c.minutes) << c.fact;
+        // The field takes input only while the box is checked, and follows it.
+        EXPECT_EQ(Find<QWidget>("m_startAfterEdit")->isEnabled(), c.checked) << c.fact;
+        Click("startAfter");
+        EXPECT_EQ(Find<QWidget>("m_startAfterEdit")->isEnabled(), !c.checked) << c.fact;
     }
 }
 

@@ -1,5 +1,6 @@
 // The dialog on the real settings file: what it stores there, and what it does when the file
 // cannot be written.
+#include "config/start_after.h"
 #include "dialog_fixture.h"
 #include "settings/profile_store.h"
 
@@ -85,6 +86,61 @@ TEST_F(FileStoreTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheDialogStay
     // Nothing was made in the way.
     EXPECT_TRUE(QFileInfo(blocker.fileName()).isFile());
     EXPECT_EQ(blocker.size(), 0);
+}
+
+struct AutostartCase {
+    bool blockSettings;  // the settings file cannot be written
+    bool blockAutostart; // the autostart folder cannot be made
+    bool entry;          // the entry is there afterwards
+    bool stored;         // StartAfter was stored
+    const char* message; // a text the one message shows (nullptr: no message)
+    const char* fact;
+};
+
+TEST_F(FileStoreTest, OkWritesTheAutostartEntryOnlyAfterTheSettingsAreSaved) {
+    const AutostartCase cases[] = {
+        {false, false, true, true, nullptr, "saved: the entry is written"},
+        {true, false, false, false, "blocker", "not saved: no entry either"},
+        {false, true, false, true, "Your settings were saved all the same.",
+         "an entry that cannot be written is reported; the settings stay saved"},
+    };
+    for (const AutostartCase& c : cases) {
+        QTemporaryDir root;
+        ASSERT_TRUE(root.isValid());
+        QFile blocker(root.filePath(QStringLiteral("blocker")));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString entry = AutostartEntryPathFor(
+            root.filePath(c.blockAutostart ? "blocker/config" : "config"), QString());
+        QSettingsStore store(QSettingsStore::IniPathFor(
+            root.filePath(c.blockSettings ? "blocker/config" : "config"), QString()));
+        OpenOn(store).SetStartAfterPlaces({entry, QString()});
+        Click("startAfter");
+        ClickOk();
+        EXPECT_EQ(QFileInfo::exists(entry), c.entry) << c.fact;
+        EXPECT_EQ(ReadInt(QSettingsStore(store.Location()), keys::StartAfter, Reader::Saver),
+                  c.stored ? 10 : 0)
+            << c.fact;
+        EXPECT_EQ(Accepted(), c.stored) << c.fact;
+        if (c.message == nullptr) {
+            EXPECT_TRUE(m_dialog->m_messages.isEmpty()) << c.fact;
+        } else {
+            ASSERT_EQ(m_dialog->m_messages.size(), 1) << c.fact;
+            EXPECT_TRUE(m_dialog->m_messages.front().contains(QString::fromLatin1(c.message)))
+                << c.fact << ": " << m_dialog->m_messages.front().toStdString();
+        }
+    }
+}
+
+TEST_F(FileStoreTest, OkWithTheBoxOffRemovesTheAutostartEntry) {
+    const QString entry = AutostartEntryPathFor(m_root.filePath(QStringLiteral("config")), {});
+    ASSERT_EQ(ApplyStartAfter(10, {entry, QString()}), QStringList());
+    ASSERT_TRUE(QFileInfo::exists(entry));
+    QSettingsStore store(IniPath(QStringLiteral("config")));
+    OpenOn(store).SetStartAfterPlaces({entry, QString()});
+    ClickOk();
+    EXPECT_TRUE(Accepted());
+    EXPECT_FALSE(QFileInfo::exists(entry));
 }
 
 } // namespace
