@@ -1,6 +1,6 @@
 # What `cmake --install` puts where: both programs, the XScreenSaver hack files, the desktop
-# entries, the icon and the manual pages. Included from the top-level CMakeLists.txt after every
-# program target is defined.
+# entries, the idle watcher's systemd user unit, the icon and the manual pages. Included from the
+# top-level CMakeLists.txt after every program target is defined.
 include(GNUInstallDirs)
 
 set(CHRONIVO_RES_DIR ${PROJECT_SOURCE_DIR}/src/res)
@@ -24,6 +24,22 @@ foreach(hack_dir IN ITEMS ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver lib/xscreensa
         file(CREATE_LINK \"${hack_link}\" \"\${dir}/chronivo\" SYMBOLIC)
     ")
 endforeach()
+
+# The idle watcher as a systemd user service. Its ExecStart names the program by its full path
+# under the prefix the install runs with (cpack installs under /usr whatever the build was
+# configured for), so the file is made at install time, below DESTDIR like every other file.
+if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
+    set(chronivo_unit_bindir "${CMAKE_INSTALL_BINDIR}")
+else()
+    set(chronivo_unit_bindir "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}")
+endif()
+install(CODE "
+    set(CHRONIVO_INSTALL_BINDIR \"${chronivo_unit_bindir}\")
+    set(unit \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/user/chronivo-daemon.service\")
+    message(STATUS \"Installing: \${unit}\")
+    configure_file(\"${CHRONIVO_RES_DIR}/chronivo-daemon.service.in\" \"\${unit}\" @ONLY
+                   FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+")
 
 # MATE's saver list reads applications/screensavers/; the plain entry opens the settings dialog.
 install(FILES ${CHRONIVO_RES_DIR}/chronivo-saver.desktop

@@ -46,6 +46,8 @@ std::vector<InstalledFile> ExpectedFiles() {
          "MATE's screen saver list"},
         {QStringLiteral("share/applications/chronivo.desktop"), Kind::Data,
          "the menu entry that opens the settings dialog"},
+        {QStringLiteral("lib/systemd/user/chronivo-daemon.service"), Kind::Data,
+         "the idle watcher as a systemd user service"},
         {QStringLiteral("share/icons/hicolor/scalable/apps/chronivo.svg"), Kind::Data,
          "the icon both entries name"},
         {QStringLiteral("share/man/man1/chronivo") + man, Kind::Data, "the manual page"},
@@ -162,6 +164,43 @@ TEST_F(InstallLayout, HackNameRunsProgram) {
     }
 }
 
+const QString kUnit = QStringLiteral("lib/systemd/user/chronivo-daemon.service");
+
+// The watcher's unit at `unitPath` has its groups and keys, and its ExecStart runs the program
+// under `prefix`.
+void ExpectWatcherUnit(const QString& unitPath, const QString& prefix) {
+    QFile file(unitPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << unitPath.toStdString();
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line :
+         {QStringLiteral("[Unit]"), QStringLiteral("PartOf=graphical-session.target"),
+          QStringLiteral("After=graphical-session.target"), QStringLiteral("[Service]"),
+          QStringLiteral("ExecStart=") + prefix + QStringLiteral("/bin/chronivo --daemon"),
+          QStringLiteral("Restart=on-failure"), QStringLiteral("[Install]"),
+          QStringLiteral("WantedBy=graphical-session.target")}) {
+        EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+    }
+}
+
+// The unit runs the installed program's watcher with the graphical session, and systemd's own
+// checker accepts it in a user manager's view (with a private runtime and config folder).
+TEST_F(InstallLayout, WatcherUnitRunsTheInstalledProgram) {
+    ExpectWatcherUnit(Path(kUnit), s_prefix->path());
+    const QString analyze = QStringLiteral(CHRONIVO_SYSTEMD_ANALYZE);
+    if (!ToolExists(analyze)) {
+        GTEST_SKIP() << "systemd-analyze not installed (package systemd)";
+    }
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    const ToolResult r =
+        RunTool(analyze, {QStringLiteral("--user"), QStringLiteral("verify"), Path(kUnit)}, env);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+}
+
 // With DESTDIR (how packages are staged) every file, the hack link included, lands below
 // DESTDIR + prefix, and the link still reaches the program there.
 TEST(InstallDestDir, LinkStagedBelowDestDir) {
@@ -180,6 +219,8 @@ TEST(InstallDestDir, LinkStagedBelowDestDir) {
         EXPECT_EQ(link.canonicalFilePath(),
                   QFileInfo(root + QStringLiteral("/bin/chronivo")).canonicalFilePath());
     }
+    // The unit names the program where the package puts it, not where it was staged.
+    ExpectWatcherUnit(root + QLatin1Char('/') + kUnit, prefix);
     EXPECT_FALSE(QFileInfo::exists(prefix)) << "nothing may be written outside DESTDIR";
 }
 
