@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The settings dialog of the chronivo binary on its own Xvfb: `chronivo /c` shows it, keys
-# typed into it change the settings, OK (Return) stores them in the settings file and the
-# program ends with exit code 0. Optionally saves a screenshot of the dialog as it opened.
+# typed into it change the settings, OK (Return) stores them in the settings file, writes the
+# idle watcher's autostart entry and starts the watcher, and the program ends with exit code 0. Optionally saves a screenshot of the dialog as it opened.
 # Usage: config_dialog_e2e.sh PATH-TO-CHRONIVO [SCREENSHOT.png]
 set -euo pipefail
 # shellcheck source=e2e_lib.sh
@@ -25,15 +25,27 @@ if [ -n "$SHOT" ]; then
     cp "$picture" "$SHOT"
 fi
 
+# OK starts the session's idle watcher below; it is ended on the way out, whatever happens.
+lock="$XDG_RUNTIME_DIR/chronivo-daemon-$(id -u).lock"
+stop_watcher() {
+    local pid
+    pid=$(head -n1 "$lock" 2>/dev/null || true)
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null || true
+    fi
+}
+trap 'stop_watcher; cleanup' EXIT
+
 # The focus starts on OK. With nothing stored the target controls are off, so Tab reaches the
 # mode list next: four steps down is "Target Date (Far)". Then "24 Hour time" on, past
-# "Show seconds", "World time" and the slider (ten steps right: 1010, stored as 1200), and
-# "Rainbow color" on. Return presses the default button, OK.
+# "Show seconds", "World time" and the slider (ten steps right: 1010, stored as 1200),
+# "Rainbow color" on, and "Start the saver after" on with 25 typed into its minutes field.
+# Return presses the default button, OK.
 xdotool key --delay 50 Tab Down Down Down Down Tab space Tab Tab Tab
 for _ in 1 2 3 4 5 6 7 8 9 10; do
     xdotool key --delay 20 Right
 done
-xdotool key --delay 50 Tab space Return
+xdotool key --delay 50 Tab space Tab space Tab ctrl+a 2 5 Return
 expect_exit 0
 
 ini="$XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf"
@@ -62,4 +74,16 @@ done
 [ "$(value Month)" -ge 1 ] && [ "$(value Month)" -le 12 ] || fail "Month $(value Month)"
 grep -q '^Title=' "$ini" || fail "no Title in $(cat "$ini")"
 [ -z "$(value WTcount)" ] || fail "world-time entries were stored with world time off"
+expect_value StartAfter 25
+
+# The saver starts by itself from now on: at each log-in through the autostart entry, and in
+# this session through the watcher OK started, which holds the session's lock.
+entry="$XDG_CONFIG_HOME/autostart/chronivo-daemon.desktop"
+grep -qx 'Exec=chronivo --daemon' "$entry" || fail "no autostart entry at $entry"
+wait_until "the watcher OK started" test -s "$lock"
+watcher=$(head -n1 "$lock")
+tr '\0' ' ' <"/proc/$watcher/cmdline" | grep -q -- ' --daemon ' ||
+    fail "the lock's process $watcher is not a watcher: $(tr '\0' ' ' <"/proc/$watcher/cmdline")"
+kill -s TERM "$watcher"
+wait_until "the watcher to end and free its lock" test ! -e "$lock"
 echo "ok: settings dialog"
