@@ -71,8 +71,8 @@ QStringList ApplyStartAfter(int minutes, const StartAfterPlaces& places) {
         } else if (QFileInfo(entry).exists() || QFileInfo(entry).isSymLink()) {
             QFile file(entry);
             if (!file.remove()) {
-                problems << QStringLiteral("The saver will still start by itself after you log "
-                                           "in: %1 could not be removed (%2).")
+                // Harmless but untidy: the watcher it runs at log-in finds the time off and ends.
+                problems << QStringLiteral("The autostart entry %1 could not be removed (%2).")
                                 .arg(shown, file.errorString());
             }
         }

@@ -259,6 +259,7 @@ struct StartAfterCase {
     int stored;        // kNone: not stored
     bool click;        // the box clicked once
     const char* typed; // typed into the field (nullptr: nothing)
+    bool slide;        // then a click on the speed slider, which shows the speed anew
     int expected;
     const char* fact;
 };
@@ -266,14 +267,15 @@ constexpr int kNone = -999;
 
 TEST_F(DialogTest, StoresTheStartAfterMinutesOrZeroWhenTheBoxIsOff) {
     const StartAfterCase cases[] = {
-        {kNone, false, nullptr, 0, "left off: 0"},
-        {kNone, true, nullptr, 10, "checked: the field's 10"},
-        {kNone, true, "90", 90, "checked with 90 typed"},
-        {kNone, true, "0", 1, "a time below the range is the shortest"},
-        {kNone, true, "2000", 200, "a digit that would go past a day is refused"},
-        {25, false, nullptr, 25, "a stored time left alone"},
-        {25, true, nullptr, 0, "a stored time switched off: 0"},
-        {5000, false, nullptr, 1440, "a stored time beyond a day goes back as a day"},
+        {kNone, false, nullptr, false, 0, "left off: 0"},
+        {kNone, true, nullptr, false, 10, "checked: the field's 10"},
+        {kNone, true, "90", false, 90, "checked with 90 typed"},
+        {kNone, true, "90", true, 90, "a release of the slider afterwards changes neither"},
+        {kNone, true, "0", false, 1, "a time below the range is the shortest"},
+        {kNone, true, "2000", false, 200, "a digit that would go past a day is refused"},
+        {25, false, nullptr, false, 25, "a stored time left alone"},
+        {25, true, nullptr, false, 0, "a stored time switched off: 0"},
+        {5000, false, nullptr, false, 1440, "a stored time beyond a day goes back as a day"},
     };
     for (const StartAfterCase& c : cases) {
         m_store = RecordingStore();
@@ -286,6 +288,9 @@ TEST_F(DialogTest, StoresTheStartAfterMinutesOrZeroWhenTheBoxIsOff) {
         }
         if (c.typed != nullptr) {
             Type("m_startAfterEdit", QString::fromLatin1(c.typed));
+        }
+        if (c.slide) {
+            Click("m_speedSlider");
         }
         ClickOk();
         EXPECT_TRUE(Accepted()) << c.fact;
