@@ -129,6 +129,7 @@ TEST_F(FileStoreTest, OkWritesTheAutostartEntryOnlyAfterTheSettingsAreSaved) {
             EXPECT_TRUE(m_dialog->m_messages.front().contains(QString::fromLatin1(c.message)))
                 << c.fact << ": " << m_dialog->m_messages.front().toStdString();
         }
+        m_dialog.reset(); // before its store goes
     }
 }
 

@@ -49,6 +49,7 @@ class StartAfterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_root.isValid());
+        m_hadRuntimeDir = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
         m_oldRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", m_root.filePath(QStringLiteral("runtime")).toLocal8Bit());
         ASSERT_TRUE(QDir(m_root.path()).mkdir(QStringLiteral("runtime")));
@@ -58,7 +59,11 @@ protected:
     void TearDown() override {
         // No stand-in outlives the case.
         EXPECT_TRUE(StopWatcher());
-        qputenv("XDG_RUNTIME_DIR", m_oldRuntimeDir);
+        if (m_hadRuntimeDir) {
+            qputenv("XDG_RUNTIME_DIR", m_oldRuntimeDir);
+        } else {
+            qunsetenv("XDG_RUNTIME_DIR");
+        }
     }
 
     // The process in the watcher's lock, read without taking the lock; 0 when there is none.
@@ -82,6 +87,7 @@ protected:
     }
 
     QTemporaryDir m_root;
+    bool m_hadRuntimeDir = false;
     QByteArray m_oldRuntimeDir;
     StartAfterPlaces m_places;
 };
