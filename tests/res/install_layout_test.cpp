@@ -176,7 +176,7 @@ void ExpectWatcherUnit(const QString& unitPath, const QString& prefix) {
          {QStringLiteral("[Unit]"), QStringLiteral("PartOf=graphical-session.target"),
           QStringLiteral("After=graphical-session.target"), QStringLiteral("[Service]"),
           QStringLiteral("ExecStart=") + prefix + QStringLiteral("/bin/chronivo --daemon"),
-          QStringLiteral("Restart=on-failure"), QStringLiteral("[Install]"),
+          QStringLiteral("Restart=on-abnormal"), QStringLiteral("[Install]"),
           QStringLiteral("WantedBy=graphical-session.target")}) {
         EXPECT_TRUE(lines.contains(line)) << line.toStdString();
     }
