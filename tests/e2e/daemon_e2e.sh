@@ -43,7 +43,8 @@ idle-starts-input-ends)
 gnome-monitor)
     # On this test's own session bus, GNOME's idle monitor comes before the X server's count: its
     # idle watch starts the saver and its user-active watch ends it; while the session manager
-    # reports an inhibitor, an idle watch starts nothing, and the saver comes once it is gone.
+    # (then KDE's power management) reports an inhibitor, an idle watch starts nothing, and the
+    # saver comes once it is gone.
     start_x
     coproc FAKE { exec "$FAKES"; }
     read -r ready <&"${FAKE[0]}"
@@ -62,6 +63,18 @@ gnome-monitor)
     saver_gone || fail "the saver started although the session manager reports an inhibitor"
     echo uninhibit >&"${FAKE[1]}"
     wait_until "the saver once the inhibitor is gone" saver_shown
+    # KDE's power management holds it off the same way.
+    echo active >&"${FAKE[1]}"
+    wait_until "the saver to end on the user-active watch" saver_gone
+    echo kde-inhibit >&"${FAKE[1]}"
+    wait_until "the watcher to hear of KDE's inhibitor" \
+        sh -c "grep -c '^chronivo: inhibited' '$E2E_TMP/app.log' | grep -qx 2"
+    echo idle >&"${FAKE[1]}"
+    wait_until "the watcher to hear the idle watch" \
+        sh -c "grep -c '^chronivo: idle: nothing' '$E2E_TMP/app.log' | grep -qx 2"
+    saver_gone || fail "the saver started although KDE's power management reports an inhibitor"
+    echo kde-uninhibit >&"${FAKE[1]}"
+    wait_until "the saver once KDE's inhibitor is gone" saver_shown
     kill -s TERM "$APP_PID"
     expect_exit 0
     ;;

@@ -1,8 +1,10 @@
-// Stand-ins for a GNOME desktop's services on the session bus, for end-to-end tests of the idle
-// watcher: org.gnome.Mutter.IdleMonitor, whose watches fire when told, and
-// org.gnome.SessionManager, whose IsInhibited answers as told. Commands come one a line on
-// standard input: "idle" fires the idle watches, "active" the user-active watch, "inhibit" and
-// "uninhibit" set the session manager's answer. Prints "ready" once both names are owned.
+// Stand-ins for a desktop's services on the session bus, for end-to-end tests of the idle
+// watcher: GNOME's org.gnome.Mutter.IdleMonitor, whose watches fire when told,
+// org.gnome.SessionManager, whose IsInhibited answers as told, and KDE's power management
+// (org.kde.Solid.PowerManagement.PolicyAgent), whose HasInhibition does. Commands come one a line
+// on standard input: "idle" fires the idle watches, "active" the user-active watch, "inhibit" and
+// "uninhibit" set the session manager's answer, "kde-inhibit" and "kde-uninhibit" KDE's. Prints
+// "ready" once every name is owned.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -46,6 +48,16 @@ public Q_SLOTS:
     bool IsInhibited(uint flags) { return inhibited && (flags & 8) != 0; }
 };
 
+class PolicyAgent : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.Solid.PowerManagement.PolicyAgent")
+public:
+    bool inhibited = false;
+
+public Q_SLOTS:
+    bool HasInhibition(uint types) { return inhibited && (types & 4) != 0; }
+};
+
 void Fire(uint watch) {
     QDBusMessage fired =
         QDBusMessage::createSignal(kMonitorPath, kMonitor, QStringLiteral("WatchFired"));
@@ -60,11 +72,15 @@ int main(int argc, char** argv) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     IdleMonitor monitor;
     SessionManager manager;
+    PolicyAgent policy;
     if (!bus.registerObject(kMonitorPath, &monitor, QDBusConnection::ExportAllSlots) ||
         !bus.registerService(kMonitor) ||
         !bus.registerObject(QStringLiteral("/org/gnome/SessionManager"), &manager,
                             QDBusConnection::ExportAllSlots) ||
-        !bus.registerService(QStringLiteral("org.gnome.SessionManager"))) {
+        !bus.registerService(QStringLiteral("org.gnome.SessionManager")) ||
+        !bus.registerObject(QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"), &policy,
+                            QDBusConnection::ExportAllSlots) ||
+        !bus.registerService(QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"))) {
         std::fputs("cannot own the desktop's names on the session bus\n", stderr);
         return 1;
     }
@@ -83,6 +99,10 @@ int main(int argc, char** argv) {
         } else if (std::strncmp(line, "active", 6) == 0 && monitor.activeWatch != 0) {
             Fire(monitor.activeWatch);
             monitor.activeWatch = 0;
+        } else if (std::strncmp(line, "kde-inhibit", 11) == 0) {
+            policy.inhibited = true;
+        } else if (std::strncmp(line, "kde-uninhibit", 13) == 0) {
+            policy.inhibited = false;
         } else if (std::strncmp(line, "inhibit", 7) == 0) {
             manager.inhibited = true;
         } else if (std::strncmp(line, "uninhibit", 9) == 0) {
