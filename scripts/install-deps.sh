@@ -10,7 +10,7 @@ packages=(
     fonts-dejavu-core tzdata
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver xsecurelock
-    qt6-wayland sway wtype wayvnc grim jq mutter kwin-wayland
+    qt6-wayland sway wtype wayvnc grim jq mutter kwin-wayland muffin cinnamon-settings-daemon
     clang-format dbus-daemon
     locales
     dpkg-dev desktop-file-utils groff-base
