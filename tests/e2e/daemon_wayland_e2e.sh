@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end tests of the idle watcher in its own headless sway: the idle time comes from the
-# compositor (org_kde_kwin_idle in sway 1.7), keys from wtype, and an idle inhibitor from sway's
-# own inhibit_idle command, which holds the compositor's idle timeouts as a client's inhibitor
-# does.
-# Usage: daemon_wayland_e2e.sh PATH-TO-CHRONIVO CASE
+# compositor (org_kde_kwin_idle in sway 1.7), keys from wtype, and an idle inhibitor from a small
+# client that shows a window and holds a zwp_idle_inhibitor_v1 on it, as a video player does.
+# Usage: daemon_wayland_e2e.sh PATH-TO-CHRONIVO CASE [PATH-TO-IDLE-INHIBIT-CLIENT]
 set -euo pipefail
 # shellcheck source=e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
@@ -12,6 +11,7 @@ source "$(dirname "$0")/wayland_lib.sh"
 
 CHRONIVO=$1
 CASE=$2
+INHIBITOR=${3-}
 
 # The saver the watcher started (its child), empty when none runs.
 saver_pid() { pgrep -P "$APP_PID" 2>/dev/null | head -n1 || true; }
@@ -39,27 +39,21 @@ idle-starts-key-ends)
     expect_exit 0
     ;;
 inhibited)
-    # A window that inhibits idle keeps the saver away for as long as it does; once it stops,
-    # two idle seconds start the saver.
+    # A window that inhibits idle keeps the saver away for as long as it is there; once it has
+    # gone, two idle seconds start the saver.
     start_sway
+    install -m 755 "$INHIBITOR" "$E2E_TMP/idle_inhibit_client"
     wl_run_command
-    "${WL_RUN[@]}" "$CHRONIVO" /c >"$E2E_TMP/dialog.log" 2>&1 &
-    DIALOG_PID=$!
-    dialog_open() {
-        as_wl_user swaymsg -r -t get_tree |
-            jq -e --argjson pid "$DIALOG_PID" '[.. | objects | select(.pid? == $pid)] | length > 0' \
-                >/dev/null
-    }
-    wait_until "the settings dialog" dialog_open
-    as_wl_user swaymsg -q "[pid=$DIALOG_PID] inhibit_idle open"
+    coproc CLIENT { exec "${WL_RUN[@]}" "$E2E_TMP/idle_inhibit_client"; }
+    read -r ready <&"${CLIENT[0]}"
+    [ "$ready" = ready ] || fail "the inhibiting client did not start"
     start_wl_app --daemon --after 2s --verbose
     sleep 5
-    saver_gone || fail "the saver started although idle was inhibited"
-    as_wl_user swaymsg -q "[pid=$DIALOG_PID] inhibit_idle none"
-    wait_until "the saver once nothing inhibits idle" saver_shown
+    saver_gone || fail "the saver started although a window inhibits idle"
+    kill "$CLIENT_PID"
+    wait_until "the saver once the inhibiting window has gone" saver_shown
     kill -s TERM "$APP_PID"
     expect_exit 0
-    kill "$DIALOG_PID" 2>/dev/null || true
     ;;
 *)
     fail "unknown case '$CASE'"
