@@ -78,6 +78,25 @@ gnome-monitor)
     kill -s TERM "$APP_PID"
     expect_exit 0
     ;;
+player-inhibits)
+    # On a bare X11 session nobody offers org.freedesktop.ScreenSaver, so the watcher does: a
+    # player that holds an inhibition there keeps the saver away, and once the player has gone
+    # (without a word: its requests go with it), idle starts the saver.
+    start_x
+    start_app --daemon --after 2s --verbose
+    said() { grep -q "$1" "$E2E_TMP/app.log"; }
+    wait_until "the watcher to keep org.freedesktop.ScreenSaver" said "keeping org.freedesktop"
+    coproc PLAYER { exec "$FAKES" player; }
+    read -r ready <&"${PLAYER[0]}"
+    [ "$ready" = ready ] || fail "the player did not get its inhibition"
+    wait_until "the watcher to hear of the player" said "^chronivo: inhibited"
+    sleep 3
+    saver_gone || fail "the saver started although a player inhibits it"
+    exec {PLAYER[1]}>&-
+    wait_until "the saver once the player has gone" saver_shown
+    kill -s TERM "$APP_PID"
+    expect_exit 0
+    ;;
 one-per-session)
     # A second watcher in the same session says so and ends at once with exit code 1.
     start_x

@@ -5,6 +5,10 @@
 // on standard input: "idle" fires the idle watches, "active" the user-active watch, "inhibit" and
 // "uninhibit" set the session manager's answer, "kde-inhibit" and "kde-uninhibit" KDE's. Prints
 // "ready" once every name is owned.
+//
+// Started as "fake_desktop_services player", it is a video player instead: it asks
+// org.freedesktop.ScreenSaver to inhibit the saver, prints "ready" once it holds the cookie, and
+// keeps it until its standard input closes.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -67,8 +71,31 @@ void Fire(uint watch) {
 
 } // namespace
 
+// The player: holds an inhibition of org.freedesktop.ScreenSaver while its input stays open.
+int RunPlayer() {
+    QDBusMessage inhibit = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.ScreenSaver"),
+        QStringLiteral("/org/freedesktop/ScreenSaver"),
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Inhibit"));
+    inhibit << QStringLiteral("player") << QStringLiteral("a film");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(inhibit);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        std::fprintf(stderr, "Inhibit failed: %s\n", qPrintable(reply.errorMessage()));
+        return 1;
+    }
+    std::puts("ready");
+    std::fflush(stdout);
+    char buffer[64];
+    while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "player") == 0) {
+        return RunPlayer();
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     IdleMonitor monitor;
     SessionManager manager;
