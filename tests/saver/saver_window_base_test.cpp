@@ -430,28 +430,18 @@ struct WaylandCase {
     int closesAt; // index of the step that closes the window, -1 for none
 };
 
-class WaylandRulesTest : public ::testing::TestWithParam<WaylandCase> {
+// The same window, told it is on Wayland before it is made.
+class WaylandRulesTest : public SaverWindowBaseTest,
+                         public ::testing::WithParamInterface<WaylandCase> {
 protected:
-    static constexpr QPoint kAtStart{100, 100}; // the system pointer, which the events ignore
-    static constexpr QPoint kRecorded{200, 150};
-
     void SetUp() override {
-        QCursor::setPos(kAtStart);
-        PumpEvents();
         SaverWindowBase::SetWaylandForTesting(true);
-        m_window = new SaverWindowBase;
-        QObject::connect(m_window.data(), &SaverWindowBase::Closed, [this] { ++m_closed; });
-        ASSERT_TRUE(m_window->CreateFullScreen());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.data()));
-        PumpEvents();
-        SaverWindowBase::ResetMouseStateForTesting();
+        SaverWindowBaseTest::SetUp();
     }
 
     void TearDown() override {
-        delete m_window.data();
-        PumpEvents();
+        SaverWindowBaseTest::TearDown();
         SaverWindowBase::SetWaylandForTesting(std::nullopt);
-        SaverWindowBase::ResetMouseStateForTesting();
     }
 
     // Sent straight to the window, as the compositor's events arrive: only the event knows
@@ -473,9 +463,6 @@ protected:
         }
         PumpEvents();
     }
-
-    QPointer<SaverWindowBase> m_window;
-    int m_closed = 0;
 };
 
 TEST_P(WaylandRulesTest, TheWindowsOwnEventsAloneTellThePointersMovement) {
