@@ -77,8 +77,8 @@ void PrintTo(const DesktopValue& c, std::ostream* os) {
 const DesktopValue kDesktopValues[] = {
     {"chronivo-saver.desktop", "Desktop Entry/Exec", "chronivo --root",
      "MATE's saver list starts the hack form, which draws into the window it is given"},
-    {"chronivo-saver.desktop", "Desktop Entry/Categories", "Screensaver;",
-     "the saver list collects entries by the Screensaver category"},
+    {"chronivo-saver.desktop", "Desktop Entry/Categories", "Screensaver;Settings;",
+     "the saver list collects entries by the Screensaver category; Settings is the main one"},
     {"chronivo-saver.desktop", "Desktop Entry/TryExec", "chronivo",
      "the entry hides itself when the program is not installed"},
     {"chronivo-saver.desktop", "Desktop Entry/Type", "Application", "an entry that runs a program"},
@@ -107,8 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, DesktopValueTest, ::testing::ValuesIn(kDesktop
 
 class DesktopValidateTest : public ::testing::TestWithParam<const char*> {};
 
-// desktop-file-validate finds no error and no warning (hints, such as a saver-only category,
-// are allowed).
+// desktop-file-validate has nothing to say: no error, no warning, not even a hint.
 TEST_P(DesktopValidateTest, PassesValidator) {
     const QString validator = QStringLiteral(CHRONIVO_DESKTOP_FILE_VALIDATE);
     if (!ToolExists(validator)) {
@@ -116,10 +115,8 @@ TEST_P(DesktopValidateTest, PassesValidator) {
     }
     const ToolResult r =
         RunTool(validator, {kResDir + QLatin1Char('/') + QLatin1String(GetParam())});
-    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
-    const QString all = r.out + r.err;
-    EXPECT_FALSE(all.contains(QLatin1String("error:"))) << all.toStdString();
-    EXPECT_FALSE(all.contains(QLatin1String("warning:"))) << all.toStdString();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ((r.out + r.err).toStdString(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DesktopValidateTest,
