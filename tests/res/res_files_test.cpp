@@ -221,6 +221,13 @@ void PrintTo(const ManMention& c, std::ostream* os) {
 
 const ManMention kChronivoMentions[] = {
     {"/s, -s, s", "the saver switches"},
+    {"Target Date (Near)", "the countdown modes, each with its target"},
+    {"Target Date (Far)", "the countdown mode with a year of its own"},
+    {"World time (WorldTime)", "world time and its key"},
+    {"Color change (Speed)", "the colour speed and its key"},
+    {"Rainbow color (Rainbow)", "the stripes and their key"},
+    {"WTzone0 .. WTzone9", "the settings file's keys"},
+    {"StartAfter", "the idle watcher's key"},
     {"/c, -c, c", "the dialog switches"},
     {"anything else, or nothing", "every other command line opens the dialog"},
     {"--root, -root", "the hack form for XScreenSaver"},
@@ -246,6 +253,28 @@ TEST_P(ChronivoManTest, Mentions) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Page, ChronivoManTest, ::testing::ValuesIn(kChronivoMentions));
+
+// Each page's EXIT STATUS lists, as its own paragraph, every code the program exits with: 0, 1
+// for a run that fails (no display, a file that cannot be written) and 2 for a bad command line.
+TEST(ManPages, ListEveryExitCode) {
+    if (!ToolExists(QStringLiteral(CHRONIVO_GROFF))) {
+        GTEST_SKIP() << "groff not installed (package groff-base)";
+    }
+    for (const QString& page : ManPages()) {
+        QString warnings;
+        const QString text = RenderManPage(page, &warnings);
+        const qsizetype start = text.indexOf(QStringLiteral("\nEXIT STATUS\n"));
+        ASSERT_GE(start, 0) << page.toStdString();
+        const qsizetype end =
+            text.indexOf(QRegularExpression(QStringLiteral("\n[A-Z]")), start + 1);
+        const QString section = text.mid(start, end - start);
+        for (const char* code : {"0", "1", "2"}) {
+            EXPECT_TRUE(section.contains(QRegularExpression(
+                QStringLiteral("\n +") + QLatin1String(code) + QStringLiteral(" +\\S"))))
+                << page.toStdString() << " lacks exit code " << code;
+        }
+    }
+}
 
 } // namespace
 } // namespace chronivo
