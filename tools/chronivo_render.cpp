@@ -3,10 +3,11 @@
 //
 //   chronivo-render [--settings FILE] [--at TIME] [--size WxH] [--dpi N]
 //                   [--frames N] [--step-ms N] [--png FILE] [--json]
+//   chronivo-render --help | --version
 //
-// Exit codes: 0 done; 2 a bad argument (one line on standard error, nothing written); 1 a frame
-// that could not be composed, or a PNG or JSON that could not be written in full (one line on
-// standard error; no PNG file is left behind half written).
+// Exit codes: 0 done (or the usage or version shown); 2 a bad argument (one line on standard error,
+// nothing written); 1 a frame that could not be composed, or a PNG or JSON that could not be
+// written in full (one line on standard error; no PNG file is left behind half written).
 
 #include "render_json.h"
 #include "render_options.h"
@@ -53,6 +54,17 @@ int main(int argc, char** argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i) {
         args.push_back(QString::fromLocal8Bit(argv[i]));
+    }
+    if (const auto info = chronivo::RenderInfoText(args)) {
+        std::string problem = chronivo::WriteText(stdout, *info);
+        if (problem.empty()) {
+            problem = chronivo::FinishStream(stdout);
+        }
+        if (!problem.empty()) {
+            Complain("cannot write to standard output: " + problem);
+            return 1;
+        }
+        return 0;
     }
     const auto parsed = chronivo::ParseRenderOptions(args);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {

@@ -17,6 +17,28 @@ namespace chronivo {
 
 namespace {
 
+constexpr char kUsage[] =
+    "Usage: chronivo-render [--settings FILE] [--at TIME] [--size WxH] [--dpi N]\n"
+    "                       [--frames N] [--step-ms N] [--png FILE] [--json]\n"
+    "Composes the frames of one saver window off-screen, with the saver's own code, and\n"
+    "writes the last one as a PNG picture and every one as a JSON line.\n"
+    "\n"
+    "  --settings FILE  read the settings from FILE, an INI file with a [ScreenSaver] group\n"
+    "                   (default: the user's own settings)\n"
+    "  --at TIME        the first frame's moment, YYYY-MM-DDTHH:MM:SS[.mmm], then Z for UTC\n"
+    "                   or nothing for local time in the zone of TZ (default: now)\n"
+    "  --size WxH       the window's size in pixels (default 1920x1080)\n"
+    "  --dpi N          the screen's logical dots per inch (default 96)\n"
+    "  --frames N       how many frames the window draws (default 1)\n"
+    "  --step-ms N      milliseconds from one frame to the next (default 100)\n"
+    "  --png FILE       write the last frame to FILE as a PNG picture\n"
+    "  --json           write one JSON object per frame on standard output, one per line\n"
+    "  --help           show this text\n"
+    "  --version        show the version\n"
+    "\n"
+    "Exit status: 0 done; 1 a frame, PNG or JSON that could not be made or written in full;\n"
+    "2 a bad argument.\n";
+
 std::string Quoted(const QString& text) {
     return "'" + text.toStdString() + "'";
 }
@@ -141,6 +163,9 @@ std::variant<RenderOptions, std::string> ParseRenderOptions(const QStringList& a
         if (!seen.insert(name).second) {
             return "option " + name.toStdString() + " is given twice";
         }
+        if (name == QStringLiteral("--help") || name == QStringLiteral("--version")) {
+            return "option " + name.toStdString() + " takes no other options";
+        }
         if (name == QStringLiteral("--json")) {
             options.json = true;
             continue;
@@ -210,6 +235,16 @@ std::variant<RenderOptions, std::string> ParseRenderOptions(const QStringList& a
         }
     }
     return options;
+}
+
+std::optional<std::string> RenderInfoText(const QStringList& args) {
+    if (args == QStringList{QStringLiteral("--help")}) {
+        return std::string(kUsage);
+    }
+    if (args == QStringList{QStringLiteral("--version")}) {
+        return std::string("chronivo-render " CHRONIVO_VERSION "\n");
+    }
+    return std::nullopt;
 }
 
 std::string SettingsFileProblem(const QString& path) {

@@ -36,8 +36,13 @@ inline constexpr std::int64_t kMaxRenderStepMs = 3660LL * 86400000; // ten years
 
 // The options of a command line (the arguments after the program name), or one sentence naming
 // the first problem found: an unknown option, a missing value, a malformed time, size or number,
-// an option given twice. The settings file is not looked at here.
+// an option given twice, --help or --version among other options. The settings file is not
+// looked at here.
 std::variant<RenderOptions, std::string> ParseRenderOptions(const QStringList& args);
+
+// What a lone --help or --version asks for, to go to standard output as it is: the usage text,
+// or "chronivo-render VERSION" and a line feed. Nothing for any other command line.
+std::optional<std::string> RenderInfoText(const QStringList& args);
 
 // "YYYY-MM-DDTHH:MM:SS" with optional ".mmm", then "Z" for UTC or nothing for the local time of
 // the C library's zone (TZ). A local time that a daylight-saving switch skips is moved on as

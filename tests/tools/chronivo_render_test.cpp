@@ -123,6 +123,8 @@ TEST_F(ChronivoRenderTest, BadArgumentsExitTwoAndWriteNothing) {
         {{"--size"}, "--size needs a value"}, // missing value
         {{"stray"}, "stray"},                 // not an option
         {{"--json"}, "twice"},                // an option given twice
+        {{"--help"}, "--help takes no other options"},
+        {{"--version"}, "--version takes no other options"},
     };
     const QString png = Path("out.png");
     for (const BadArgs& c : cases) {
@@ -134,6 +136,28 @@ TEST_F(ChronivoRenderTest, BadArgumentsExitTwoAndWriteNothing) {
         EXPECT_EQ(run.err.count('\n'), 1) << what << ": " << run.err.toStdString();
         EXPECT_TRUE(run.err.startsWith("chronivo-render: ")) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.named))) << run.err.toStdString();
+    }
+}
+
+TEST_F(ChronivoRenderTest, HelpAndVersionAloneAnswerOnStandardOutput) {
+    // Like chronivo's own: the usage or the version on standard output, nothing on standard
+    // error, exit code 0, with no display and no settings.
+    const struct {
+        const char* option;
+        QString out; // the output's beginning
+        bool whole;  // and its end too
+    } cases[] = {
+        {"--help",
+         QStringLiteral("Usage: chronivo-render [--settings FILE] [--at TIME] [--size WxH]"),
+         false},
+        {"--version", QStringLiteral("chronivo-render " CHRONIVO_VERSION "\n"), true},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = Render({QString::fromLatin1(c.option)});
+        EXPECT_EQ(run.exitCode, 0) << c.option;
+        EXPECT_TRUE(run.err.isEmpty()) << c.option << ": " << run.err.toStdString();
+        EXPECT_TRUE(c.whole ? run.out == c.out : run.out.startsWith(c.out))
+            << c.option << ": " << run.out.toStdString();
     }
 }
 
