@@ -1,12 +1,34 @@
 # What `cmake --install` puts where: both programs, the XScreenSaver hack files, the desktop
-# entries, the idle watcher's systemd user unit, the icon and the manual pages. Included from the
-# top-level CMakeLists.txt after every program target is defined.
+# entries, the idle watcher's systemd user unit, the icon, the manual pages and the licence.
+# Included from the top-level CMakeLists.txt after every program target is defined.
 include(GNUInstallDirs)
 
 set(CHRONIVO_RES_DIR ${PROJECT_SOURCE_DIR}/src/res)
 set(CHRONIVO_RES_BINARY_DIR ${PROJECT_BINARY_DIR}/res)
 
 install(TARGETS chronivo chronivo-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The programs' directory as install-time code names it: under the prefix the install runs with
+# (cpack installs under /usr whatever the build was configured for), unless set absolute.
+if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
+    set(chronivo_install_bindir "${CMAKE_INSTALL_BINDIR}")
+else()
+    set(chronivo_install_bindir "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}")
+endif()
+# A stripped install (`cmake --install --strip`, and so every package) also drops the
+# compiler's notes, as Debian strips its own programs; the rules above have stripped the symbols.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program IN ITEMS $<TARGET_FILE_NAME:chronivo> $<TARGET_FILE_NAME:chronivo-render>)
+            set(file \"\$ENV{DESTDIR}${chronivo_install_bindir}/\${program}\")
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                                    --remove-section=.note \"\${file}\"
+                            RESULT_VARIABLE result)
+            if(NOT result EQUAL 0)
+                message(FATAL_ERROR \"cannot strip the notes from \${file}\")
+            endif()
+        endforeach()
+    endif()
+")
 
 # XScreenSaver: the settings window reads the description from config/, and the daemon looks for
 # hacks in libexec/xscreensaver/ before PATH; xsecurelock's saver_xscreensaver module looks for
@@ -28,13 +50,8 @@ endforeach()
 # The idle watcher as a systemd user service. Its ExecStart names the program by its full path
 # under the prefix the install runs with (cpack installs under /usr whatever the build was
 # configured for), so the file is made at install time, below DESTDIR like every other file.
-if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
-    set(chronivo_unit_bindir "${CMAKE_INSTALL_BINDIR}")
-else()
-    set(chronivo_unit_bindir "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}")
-endif()
 install(CODE "
-    set(CHRONIVO_INSTALL_BINDIR \"${chronivo_unit_bindir}\")
+    set(CHRONIVO_INSTALL_BINDIR \"${chronivo_install_bindir}\")
     set(unit \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/user/chronivo-daemon.service\")
     message(STATUS \"Installing: \${unit}\")
     configure_file(\"${CHRONIVO_RES_DIR}/chronivo-daemon.service.in\" \"\${unit}\" @ONLY
@@ -66,5 +83,8 @@ foreach(page IN ITEMS chronivo chronivo-render)
     endif()
     install(FILES ${page_file} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+
+# The licence, in Debian's machine-readable form (MIT is called Expat there).
+install(FILES ${CHRONIVO_RES_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

@@ -51,6 +51,8 @@ std::vector<InstalledFile> ExpectedFiles() {
         {QStringLiteral("share/icons/hicolor/scalable/apps/chronivo.svg"), Kind::Data,
          "the icon both entries name"},
         {QStringLiteral("share/man/man1/chronivo") + man, Kind::Data, "the manual page"},
+        {QStringLiteral("share/doc/chronivo/copyright"), Kind::Data,
+         "the licence, in Debian's machine-readable form"},
     };
     if (CHRONIVO_HAS_RENDER) {
         files.push_back(
