@@ -93,7 +93,24 @@ QDateTime LocalTimeFromFields(int year, int month, int day, int hour, int minute
     if (date > latest) {
         return QDateTime(latest, QTime(23, 59, 59));
     }
-    return QDateTime(date, time);
+    const QDateTime local(date, time);
+    if (local.isValid()) {
+        // An hour that happens twice keeps Qt's choice, which is mktime's: the second one.
+        return local;
+    }
+    // A time the clocks skip (02:30 while they jump from 02:00 to 03:00). mktime reads it with
+    // the offset in force before the jump, which lands as far past the jump as the fields are
+    // past its start: 03:30. Read as UTC, the fields give the offset of one side; that offset
+    // taken off them leads to the other side's; the smaller of the two is the earlier one.
+    const std::int64_t asUtc = QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
+    const auto offsetAt = [](std::int64_t utc) {
+        return std::int64_t{QDateTime::fromSecsSinceEpoch(utc).offsetFromUtc()};
+    };
+    const std::int64_t firstOffset = offsetAt(asUtc);
+    const std::int64_t otherOffset = offsetAt(asUtc - firstOffset);
+    const QDateTime moved =
+        QDateTime::fromSecsSinceEpoch(asUtc - std::min(firstOffset, otherOffset));
+    return moved.date() > latest ? QDateTime(latest, QTime(23, 59, 59)) : moved;
 }
 
 } // namespace chronivo

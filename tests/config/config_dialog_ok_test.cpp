@@ -136,6 +136,23 @@ TEST_F(DialogTest, StoresTargetsBefore1970AndAfter2038) {
     }
 }
 
+TEST_F(DialogTest, AStoredTargetTheClocksSkipIsMovedOnAsMktimeMovesIt) {
+    // Paris: on 2026-03-29 the clocks jump from 02:00 to 03:00, so 02:30 never happens and is
+    // shown and stored as 03:30; on 2026-10-25 02:30 happens twice and stays as it is.
+    const struct {
+        int day;
+        int month;
+        QTime shown;
+    } cases[] = {{29, 3, {3, 30}}, {25, 10, {2, 30}}};
+    for (const auto& c : cases) {
+        StoreTarget(3, 2026, c.month, c.day, 2, 30, 0);
+        Open();
+        EXPECT_EQ(Find<QTimeEdit>("m_timePicker")->time(), c.shown) << c.month;
+        ClickOk();
+        ExpectStoredTarget(2026, c.month, c.day, c.shown.hour(), 30, 0);
+    }
+}
+
 TEST_F(DialogTest, ChangingTheModeKeepsTheTargetTheControlsHold) {
     StoreTarget(4, 2150, 2, 29, 13, 5, 0);
     Open();

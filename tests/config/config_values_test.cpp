@@ -128,6 +128,10 @@ TEST_F(LocalTimeFromFieldsTest, CarriesFieldsOutsideTheirRangesLikeMktime) {
         {-500, 6, 1, 0, 0, 0, {1601, 1, 1}, {0, 0, 0}, "a negative year: the first day"},
         {20000, 6, 1, 0, 0, 0, {9999, 12, 31}, {23, 59, 59}, "after 9999: the last moment"},
         {1600, 12, 32, 1, 0, 0, {1601, 1, 1}, {1, 0, 0}, "a day carried into the picker's span"},
+        {2026, 3, 29, 2, 30, 0, {2026, 3, 29}, {3, 30, 0}, "02:30 is skipped in spring: 03:30"},
+        {2026, 3, 29, 2, 0, 0, {2026, 3, 29}, {3, 0, 0}, "the skipped hour's first second"},
+        {2026, 3, 28, 26, 59, 59, {2026, 3, 29}, {3, 59, 59}, "carried into the skipped hour"},
+        {2026, 10, 25, 2, 30, 0, {2026, 10, 25}, {2, 30, 0}, "02:30 twice in autumn: kept"},
         {INT_MAX,
          INT_MAX,
          INT_MAX,
@@ -165,10 +169,33 @@ TEST_F(LocalTimeFromFieldsTest, CarriesFieldsOutsideTheirRangesLikeMktime) {
     }
 }
 
-TEST_F(LocalTimeFromFieldsTest, BuildsTheLocalMomentOfTheFields) {
-    // 13:05 on 29 February 2000 in Paris (winter time, UTC+1) is 12:05 UTC.
-    const QDateTime value = LocalTimeFromFields(2000, 2, 29, 13, 5, 0);
-    EXPECT_EQ(value.toSecsSinceEpoch(), 951825900);
+TEST_F(LocalTimeFromFieldsTest, BuildsTheLocalMomentOfTheFieldsAsMktimeDoes) {
+    const struct {
+        int year, month, day, hour, minute;
+        std::int64_t utc;
+        const char* zone;
+        const char* fact;
+    } cases[] = {
+        {2026, 3, 8, 2, 30, 1772955000, "America/New_York", "skipped 02:30 is 07:30 UTC"},
+        {2000, 2, 29, 13, 5, 951825900, "Europe/Paris", "13:05 winter time is 12:05 UTC"},
+        {2026, 3, 29, 2, 30, 1774747800, "Europe/Paris", "skipped 02:30 is 01:30 UTC, 03:30"},
+        {2026, 10, 25, 2, 30, 1792891800, "Europe/Paris", "the second 02:30 is 01:30 UTC"},
+    };
+    for (const auto& c : cases) {
+        setenv("TZ", c.zone, 1);
+        tzset();
+        const QDateTime value = LocalTimeFromFields(c.year, c.month, c.day, c.hour, c.minute, 0);
+        EXPECT_EQ(value.toSecsSinceEpoch(), c.utc) << c.fact;
+        // The C library's own answer for the same fields.
+        std::tm fields{};
+        fields.tm_year = c.year - 1900;
+        fields.tm_mon = c.month - 1;
+        fields.tm_mday = c.day;
+        fields.tm_hour = c.hour;
+        fields.tm_min = c.minute;
+        fields.tm_isdst = -1;
+        EXPECT_EQ(std::int64_t{std::mktime(&fields)}, c.utc) << c.fact;
+    }
 }
 
 } // namespace
