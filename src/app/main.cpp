@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/daemon_mode.h"
+#include "app/display_check.h"
 #include "app/hack_arguments.h"
 #include "app/hack_mode.h"
 #include "app/saver_app.h"
@@ -94,6 +95,13 @@ int main(int argc, char** argv) {
     // Read before QApplication takes its own options out of argv.
     const QString text = CommandText(argc, argv);
 
+    // Without a display Qt would abort the process with a core dump; one line says why instead.
+    if (const std::string problem =
+            chronivo::NoDisplayProblem(chronivo::PlatformInputs::FromProcess(argc, argv));
+        !problem.empty()) {
+        std::fprintf(stderr, "chronivo: %s\n", problem.c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     // The application title, also the name of the settings profile.
     QCoreApplication::setApplicationName(QStringLiteral("Chronivo"));

@@ -140,6 +140,40 @@ click)
     where=$(pointer_position)
     [ "$where" = "$want_x $want_y" ] || fail "pointer at $where, expected $want_x $want_y"
     ;;
+refused)
+    # An X server that wants a cookie the client lacks refuses the connection: one line on
+    # standard error and exit code 1, never Qt's abort. ARG: the command line
+    command -v xauth >/dev/null 2>&1 || {
+        echo "skipped: xauth is not installed"
+        exit "$SKIP"
+    }
+    need_tools
+    E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/chronivo-e2e.XXXXXX")
+    trap cleanup EXIT
+    touch "$E2E_TMP/cookie"
+    xauth -q -f "$E2E_TMP/cookie" add :0 . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
+    Xvfb -displayfd 3 -auth "$E2E_TMP/cookie" -nolisten tcp 3>"$E2E_TMP/display" \
+        >"$E2E_TMP/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    wait_until "Xvfb to start" test -s "$E2E_TMP/display"
+    display=":$(head -n1 "$E2E_TMP/display")"
+    # The server answers a client with the cookie...
+    wait_until "the X server to answer" env DISPLAY="$display" XAUTHORITY="$E2E_TMP/cookie" \
+        xwininfo -root >/dev/null 2>&1
+    # ... and refuses chronivo, which has none.
+    code=0
+    # shellcheck disable=SC2086
+    out=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE DISPLAY="$display" \
+        XAUTHORITY="$E2E_TMP/none" XDG_CONFIG_HOME="$E2E_TMP" "$CHRONIVO" $ARG 2>&1) || code=$?
+    [ "$code" -eq 1 ] || fail "exit code $code, expected 1; output: $out"
+    [ "$(printf '%s\n' "$out" | wc -l)" -eq 1 ] || fail "more than one line: $out"
+    want="chronivo: no display to draw on: the xcb platform cannot connect to the X display"
+    want="$want \"$display\", which answers \"Authorization required"
+    case "$out" in
+    "$want"*) ;;
+    *) fail "message was: $out" ;;
+    esac
+    ;;
 settings-not-a-file)
     # A named pipe at the settings path would hold a reader for ever. The saver (/s) shows at
     # once with the defaults and says why in one line; the dialog (/c) opens, and its OK refuses
