@@ -38,10 +38,21 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The Debian package $(BUILD)/chronivo_<version>_<architecture>.deb, made by CPack from the
-# install rules (RelWithDebInfo unless CMAKE_ARGS says otherwise; the package is stripped).
-deb: build
-	rm -f $(BUILD)/chronivo_*.deb
-	cd $(BUILD) && cpack -G DEB
+# install rules in a build of its own, $(DEB_BUILD): RelWithDebInfo (unless CMAKE_ARGS says
+# otherwise) with the flags Debian builds its packages with, every hardening feature on, and
+# without tests or benchmarks. CMake reads no CPPFLAGS (which hold -D_FORTIFY_SOURCE=2), so they
+# go in with the compiler flags. The package's programs are stripped.
+DEB_BUILD = $(BUILD)/deb
+deb: deps
+	rm -f $(BUILD)/chronivo_*.deb $(DEB_BUILD)/chronivo_*.deb
+	eval "$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)" && \
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCHRONIVO_BUILD_TESTS=OFF -DCHRONIVO_BUILD_BENCH=OFF \
+		-DCMAKE_CXX_FLAGS="$$CPPFLAGS $$CXXFLAGS" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$LDFLAGS" $(CMAKE_ARGS)
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
+	cp $(DEB_BUILD)/chronivo_*.deb $(BUILD)/
 
 clean:
 	rm -rf $(BUILD)
