@@ -1,5 +1,7 @@
 #include "saver/saver_window_base.h"
 
+#include "saver/device_pointer.h"
+
 #include <QCloseEvent> // with QApplicationStateChangeEvent
 #include <QCoreApplication>
 #include <QCursor>
@@ -175,11 +177,13 @@ bool SaverWindowBase::event(QEvent* event) {
         break;
     case QEvent::MouseMove:
         if (m_wayland) {
-            // The event's own position, in the same screen pixels on every window of ours.
-            MouseDistanceTest(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            // The event's own position, in the same logical pixels on every window of ours; from
+            // the window's corner, since the global one comes rounded to whole logical pixels.
+            MouseDistanceTest(ToDevicePixels(
+                mapToGlobal(static_cast<QMouseEvent*>(event)->position()), devicePixelRatio()));
         } else {
             // The system's pointer, never the event's position.
-            MouseDistanceTest(QCursor::pos());
+            MouseDistanceTest(DevicePointer::Position());
         }
         break;
     case QEvent::KeyPress: // any key, Shift, Alt and Alt+F4 included
@@ -225,7 +229,7 @@ void SaverWindowBase::SystemPointerTest() {
     // On Wayland the pointer's position is known only from the motion events, each of which has
     // run the test already: there is nothing new to measure.
     if (!m_wayland) {
-        MouseDistanceTest(QCursor::pos());
+        MouseDistanceTest(DevicePointer::Position());
     }
 }
 
@@ -242,6 +246,13 @@ void SaverWindowBase::MouseDistanceTest(QPoint now) {
 }
 
 void SaverWindowBase::NudgePointer() {
+    // One device pixel where the platform lets us place the pointer so (X11)...
+    const QPoint beforePixels = DevicePointer::Position();
+    if (DevicePointer::MoveTo(beforePixels + QPoint(1, 1))) {
+        DevicePointer::MoveTo(NudgedPointerPosition(beforePixels, DevicePointer::Position()));
+        return;
+    }
+    // ... elsewhere one logical pixel, the least Qt moves it by.
     const QPoint before = QCursor::pos();
     QCursor::setPos(before + QPoint(1, 1));
     const QPoint readBack = QCursor::pos();

@@ -54,7 +54,7 @@ public:
     bool HasInputGrab() const { return m_keyboardGrabbed && m_mouseGrabbed; }
 
     // The process-wide start of the mouse-distance test: whether a position has been recorded
-    // and which, in screen pixels. Shared by every saver window and never reset, so it survives
+    // and which, in device pixels. Shared by every saver window and never reset, so it survives
     // the replacement of a window.
     static bool MouseSeen() { return s_mouseSeen != 0; }
     static QPoint MouseStart() { return s_mouseStart; }
@@ -79,13 +79,15 @@ protected:
 
 private:
     // Records the first pointer position; later, closes when the pointer is more than 3 pixels
-    // (|dx| + |dy|) from it. `now` is in screen pixels.
+    // (|dx| + |dy|) from it. `now` is in device pixels, the screen's own, so the rule does not
+    // widen with Qt's scale factor.
     void MouseDistanceTest(QPoint now);
     // The mouse-distance test at the system's pointer position, for the events that bring none
     // (deactivation); nothing on Wayland.
     void SystemPointerTest();
     // Moves the pointer one pixel right and one up (one left and one up where it cannot move
-    // right and down, as in the bottom-right corner).
+    // right and down, as in the bottom-right corner): one device pixel on X11, elsewhere one
+    // logical pixel, the least Qt can move it by.
     static void NudgePointer();
     // Wayland: hides the pointer over the window once more, now that the pointer is over it.
     void HidePointerAgain();
@@ -104,7 +106,7 @@ private:
     QTimer m_grabRetry;
 
     static int s_mouseSeen;     // 0 until a position has been recorded
-    static QPoint s_mouseStart; // screen pixels
+    static QPoint s_mouseStart; // device pixels
     static std::optional<bool> s_waylandForTesting;
 };
 

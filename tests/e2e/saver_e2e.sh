@@ -140,6 +140,29 @@ click)
     where=$(pointer_position)
     [ "$where" = "$want_x $want_y" ] || fail "pointer at $where, expected $want_x $want_y"
     ;;
+scaled)
+    # At a device pixel ratio of 2 the exit rules count the screen's own pixels, not Qt's
+    # logical ones: 3 pixels keep the saver and a fourth closes it; a click nudges the pointer
+    # one pixel right and one up. ARG: move or click
+    start_x
+    export QT_SCALE_FACTOR=2
+    start_saver /s
+    if [ "$ARG" = move ]; then
+        record_start
+        y=$((START_Y + 100))
+        move_pointer $((START_X + 2)) "$y"
+        move_pointer $((START_X + 2)) $((y + 1))
+        expect_running "3 pixels in total closed the saver"
+        move_pointer $((START_X + 3)) $((y + 1))
+        expect_exit 0
+    else
+        xdotool click 1
+        expect_exit 0
+        where=$(pointer_position)
+        [ "$where" = "$((START_X + 1)) $((START_Y - 1))" ] ||
+            fail "pointer at $where, expected $((START_X + 1)) $((START_Y - 1))"
+    fi
+    ;;
 refused)
     # An X server that wants a cookie the client lacks refuses the connection: one line on
     # standard error and exit code 1, never Qt's abort. ARG: the command line
