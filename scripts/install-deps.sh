@@ -13,7 +13,7 @@ packages=(
     qt6-wayland sway wtype wayvnc grim jq mutter kwin-wayland muffin cinnamon-settings-daemon
     clang-format dbus-daemon
     locales
-    dpkg-dev desktop-file-utils groff-base
+    dpkg-dev desktop-file-utils groff-base lintian
 )
 
 missing=()
