@@ -3,70 +3,14 @@
 #include <cstdlib>
 
 #ifdef CHRONIVO_HAVE_XCB
-#include <xcb/xcb.h>
+#include "idle/x11_connect.h"
 
-#include <cstdio>
-#include <unistd.h>
+#include <xcb/xcb.h>
 #endif
 
 namespace chronivo {
 
 #ifdef CHRONIVO_HAVE_XCB
-
-namespace {
-
-// libxcb writes an X server's reason for refusing a client (a missing cookie, too many clients)
-// straight to standard error, where it would stand as a line of its own. It is caught here, to
-// be told within our one line instead. Only for a moment while nothing else writes there.
-class StandardErrorCatch {
-public:
-    StandardErrorCatch() {
-        std::fflush(stderr);
-        m_file = std::tmpfile();
-        m_saved = m_file != nullptr ? dup(STDERR_FILENO) : -1;
-        if (m_saved >= 0) {
-            dup2(fileno(m_file), STDERR_FILENO);
-        }
-    }
-    ~StandardErrorCatch() { Finish(); }
-
-    StandardErrorCatch(const StandardErrorCatch&) = delete;
-    StandardErrorCatch& operator=(const StandardErrorCatch&) = delete;
-
-    // Puts standard error back and returns what was written meanwhile, on one line.
-    std::string Finish() {
-        std::string text;
-        if (m_saved >= 0) {
-            std::fflush(stderr);
-            dup2(m_saved, STDERR_FILENO);
-            close(m_saved);
-            m_saved = -1;
-            std::rewind(m_file);
-            char buffer[256];
-            std::size_t n = 0;
-            while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0 && text.size() < 1024) {
-                text.append(buffer, n);
-            }
-        }
-        if (m_file != nullptr) {
-            std::fclose(m_file);
-            m_file = nullptr;
-        }
-        for (char& c : text) {
-            if (c == '\n' || c == '\r' || c == '\t') {
-                c = ' ';
-            }
-        }
-        const std::size_t end = text.find_last_not_of(' ');
-        return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-    }
-
-private:
-    std::FILE* m_file = nullptr;
-    int m_saved = -1;
-};
-
-} // namespace
 
 struct X11Display::Connection {
     xcb_connection_t* xcb = nullptr;
@@ -78,13 +22,12 @@ std::unique_ptr<X11Display> X11Display::Open(const std::string& name, std::strin
     auto connection = std::make_unique<Connection>();
     // xcb_connect never returns null: a failed connection is an object in an error state, and
     // must be disconnected all the same.
-    StandardErrorCatch serverReason;
-    connection->xcb = xcb_connect(name.c_str(), &screenNumber);
-    const std::string reason = serverReason.Finish();
+    std::string refusal;
+    connection->xcb = ConnectX11(name.c_str(), &screenNumber, &refusal);
     if (xcb_connection_has_error(connection->xcb) != 0) {
         *error = "cannot connect to the X display \"" + name + "\"";
-        if (!reason.empty()) {
-            *error += ", which answers \"" + reason + "\"";
+        if (!refusal.empty()) {
+            *error += ", which answers \"" + refusal + "\"";
         }
         return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "idle/x11_idle_source.h"
 
+#include "idle/x11_connect.h"
+
 #include <xcb/screensaver.h>
 #include <xcb/xcb.h>
 
@@ -39,7 +41,10 @@ bool X11IdleSource::Start(int idleMs) {
         return false;
     }
     int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(display, &screenNumber);
+    // A server that refuses us is a source that is not there: the watcher's own line names the
+    // display when no source is found, so libxcb's line about it is not wanted.
+    std::string refusal;
+    xcb_connection_t* connection = ConnectX11(display, &screenNumber, &refusal);
     if (xcb_connection_has_error(connection) != 0) {
         xcb_disconnect(connection);
         return false;

@@ -173,15 +173,18 @@ refused)
     need_tools
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/chronivo-e2e.XXXXXX")
     trap cleanup EXIT
-    touch "$E2E_TMP/cookie"
-    xauth -q -f "$E2E_TMP/cookie" add :0 . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')"
-    Xvfb -displayfd 3 -auth "$E2E_TMP/cookie" -nolisten tcp 3>"$E2E_TMP/display" \
+    cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    touch "$E2E_TMP/server" "$E2E_TMP/client"
+    # The server takes every cookie in its file, whatever display it is filed under.
+    xauth -q -f "$E2E_TMP/server" add :0 . "$cookie"
+    Xvfb -displayfd 3 -auth "$E2E_TMP/server" -nolisten tcp 3>"$E2E_TMP/display" \
         >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
     wait_until "Xvfb to start" test -s "$E2E_TMP/display"
     display=":$(head -n1 "$E2E_TMP/display")"
+    xauth -q -f "$E2E_TMP/client" add "$display" . "$cookie"
     # The server answers a client with the cookie...
-    wait_until "the X server to answer" env DISPLAY="$display" XAUTHORITY="$E2E_TMP/cookie" \
+    wait_until "the X server to answer" env DISPLAY="$display" XAUTHORITY="$E2E_TMP/client" \
         xwininfo -root >/dev/null 2>&1
     # ... and refuses chronivo, which has none.
     code=0
