@@ -77,7 +77,7 @@ void PrintTo(const DesktopValue& c, std::ostream* os) {
 const DesktopValue kDesktopValues[] = {
     {"chronivo-saver.desktop", "Desktop Entry/Exec", "chronivo --root",
      "MATE's saver list starts the hack form, which draws into the window it is given"},
-    {"chronivo-saver.desktop", "Desktop Entry/Categories", "Screensaver;Settings;",
+    {"chronivo-saver.desktop", "Desktop Entry/Categories", "Screensaver;Science;",
      "the saver list collects entries by the Screensaver category; Settings is the main one"},
     {"chronivo-saver.desktop", "Desktop Entry/TryExec", "chronivo",
      "the entry hides itself when the program is not installed"},
