@@ -78,7 +78,7 @@ const DesktopValue kDesktopValues[] = {
     {"chronivo-saver.desktop", "Desktop Entry/Exec", "chronivo --root",
      "MATE's saver list starts the hack form, which draws into the window it is given"},
     {"chronivo-saver.desktop", "Desktop Entry/Categories", "Screensaver;Science;",
-     "the saver list collects entries by the Screensaver category; Settings is the main one"},
+     "the saver list collects entries by Screensaver; Science keeps it out of MATE's menus"},
     {"chronivo-saver.desktop", "Desktop Entry/TryExec", "chronivo",
      "the entry hides itself when the program is not installed"},
     {"chronivo-saver.desktop", "Desktop Entry/Type", "Application", "an entry that runs a program"},
