@@ -105,16 +105,17 @@ bool FrameComposer::IsWorldTimeFrame() const {
     return m_settings.m_worldTime != 0 && m_settings.m_worldCount > 0;
 }
 
-const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
-    // 1. The frame rectangle, in device pixels, at the buffer's origin.
+FrameRect FrameComposer::FrameOf(QSize frameSize) const {
     const FrameRect frame{0, 0, DevicePixels(frameSize.width()), DevicePixels(frameSize.height())};
     if (frame.Width() <= 0 || frame.Height() <= 0) {
         throw FrameError("a frame needs a width and a height");
     }
-    // 2. One time sample for the whole frame.
-    m_timeSample = now;
-    FixCountdownTarget(now);
+    return frame;
+}
 
+const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
+    // 1. The frame rectangle, in device pixels, at the buffer's origin.
+    const FrameRect frame = FrameOf(frameSize);
     // 3. The buffer, once per window.
     if (m_frameBitmap.isNull()) {
         m_frameBitmap = QImage(frame.Width(), frame.Height(), QImage::Format_RGB32);
@@ -122,6 +123,28 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
             throw FrameError("the frame buffer cannot be made");
         }
     }
+    return Compose(m_frameBitmap, frame, now);
+}
+
+bool FrameComposer::FitsFrame(const QImage& target, QSize frameSize) const {
+    const bool format = target.format() == QImage::Format_RGB32 ||
+                        target.format() == QImage::Format_ARGB32_Premultiplied;
+    return format && frameSize.width() > 0 && frameSize.height() > 0 &&
+           target.width() >= DevicePixels(frameSize.width()) &&
+           target.height() >= DevicePixels(frameSize.height());
+}
+
+const FrameRecord& FrameComposer::DrawFrameInto(QImage& target, TimeSample now, QSize frameSize) {
+    if (!FitsFrame(target, frameSize)) {
+        throw FrameError("the window's buffer cannot take the frame");
+    }
+    return Compose(target, FrameOf(frameSize), now);
+}
+
+const FrameRecord& FrameComposer::Compose(QImage& buffer, const FrameRect& frame, TimeSample now) {
+    // 2. One time sample for the whole frame.
+    m_timeSample = now;
+    FixCountdownTarget(now);
 
     // 4. The moment in local fields, converted once: the time base and the clock texts read
     // them. Time base from the local minute and second.
@@ -144,12 +167,11 @@ const FrameRecord& FrameComposer::DrawFrame(TimeSample now, QSize frameSize) {
     m_record.fullScreenCountdown = m_fullScreenCountdown != 0;
 
     // 5. Background; from here on m_backColor is this frame's colour.
-    m_backColor =
-        PaintBackground(m_frameBitmap, frame, frame.Width(), timeBase, m_speed, m_rainbow);
+    m_backColor = PaintBackground(buffer, frame, frame.Width(), timeBase, m_speed, m_rainbow);
     m_record.background = m_backColor;
 
     QPainter dc;
-    if (!dc.begin(&m_frameBitmap)) {
+    if (!dc.begin(&buffer)) {
         throw FrameError("the frame buffer cannot be painted");
     }
     // 6. World-time bands or the clock.

@@ -55,15 +55,16 @@ struct FrameOptions {
     DaylightRules::RuleOfYear ruleOfYear = nullptr;
 };
 
-// Composes a saver window's frames off-screen and keeps the window's frame state between them:
-// the buffer (made on the first frame, never re-made), the five font slots, the countdown
-// target and state, the striped flag. Not a widget: the saver window draws FrameImage() after
-// each DrawFrame, and chronivo-render and the tests use exactly the same object.
+// Composes a saver window's frames and keeps the window's frame state between them: the five
+// font slots, the countdown target and state, the striped flag, and, for frames composed
+// off-screen, the buffer (made on the first such frame, never re-made). Not a widget: the saver
+// window composes each frame straight into its own back buffer (DrawFrameInto), and
+// chronivo-render and the tests compose into the off-screen buffer (DrawFrame, FrameImage()), with
+// exactly the same steps.
 //
 // Frames are composed in device pixels: a screen with device pixel ratio 2 gets a buffer twice
 // as wide and high, fonts made for twice the dpi, and rectangles in those pixels, so the text
-// is sharp. The window draws the buffer into its whole logical rectangle
-// (painter.drawImage(rect(), composer.FrameImage())), which is a 1:1 copy on such a screen.
+// is sharp.
 class FrameComposer {
 public:
     FrameComposer(const SaverSettings& settings, const FrameOptions& options = {});
@@ -74,11 +75,20 @@ public:
     void FixCountdownTarget(TimeSample now);
 
     // Composes one whole frame for the moment `now` on a window of `frameSize` logical pixels
-    // and returns what it drew (LastFrame(), overwritten by the next frame). Throws FrameError
-    // when the buffer cannot be made or painted; the window then replaces itself.
+    // into the off-screen buffer and returns what it drew (LastFrame(), overwritten by the next
+    // frame). Throws FrameError when the buffer cannot be made or painted; the window then
+    // replaces itself.
     const FrameRecord& DrawFrame(TimeSample now, QSize frameSize);
 
-    // The composed frame, device pixels (null before the first frame).
+    // The same frame composed into `target` instead, from its top-left pixel: a window's back
+    // buffer, whose pixels are the frame's device pixels. `target` must be Format_RGB32 or
+    // Format_ARGB32_Premultiplied and at least as big as the frame (FitsFrame), or this throws
+    // FrameError; the frame's pixels are those DrawFrame composes.
+    const FrameRecord& DrawFrameInto(QImage& target, TimeSample now, QSize frameSize);
+    // Whether DrawFrameInto can compose a frame of `frameSize` logical pixels into `target`.
+    bool FitsFrame(const QImage& target, QSize frameSize) const;
+
+    // The frame composed off-screen, device pixels (null before the first DrawFrame).
     const QImage& FrameImage() const { return m_frameBitmap; }
     // The record of the latest frame.
     const FrameRecord& LastFrame() const { return m_record; }
@@ -99,6 +109,10 @@ public:
 
 private:
     std::int32_t DevicePixels(int logical) const;
+    // The frame rectangle, device pixels, for a window of `frameSize` logical pixels.
+    FrameRect FrameOf(QSize frameSize) const;
+    // A frame from its time sample on, once the buffer and the frame rectangle are known.
+    const FrameRecord& Compose(QImage& buffer, const FrameRect& frame, TimeSample now);
     bool IsWorldTimeFrame() const;
     // The band text of city i (0 .. m_worldCount - 1) at utcSeconds.
     QString CityLabel(std::size_t i, std::int64_t utcSeconds);
@@ -118,7 +132,7 @@ private:
     TextFitting m_text;            // fitting, with the temporary font
 
     // Per-window frame state.
-    QImage m_frameBitmap;      // the off-screen buffer, made on the first frame
+    QImage m_frameBitmap;      // the off-screen buffer, made on the first DrawFrame
     TimeSample m_timeSample;   // the current frame's one time sample
     std::uint32_t m_backColor; // 0x00BBGGRR
     std::int32_t m_speed;      // tenths of a second per colour segment, at least 1

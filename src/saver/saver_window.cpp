@@ -2,8 +2,10 @@
 
 #include "saver/saver_host.h"
 
+#include <QBackingStore>
 #include <QColor>
 #include <QGuiApplication>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
@@ -125,26 +127,45 @@ void SaverWindow::Replace() {
     }
 }
 
+QImage* SaverWindow::BackBufferOf(const QPainter& painter) {
+    // The paint goes to the window's back buffer when the painter's engine draws on the backing
+    // store's own image; a grab() or render() paints somewhere else.
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = store != nullptr ? store->paintDevice() : nullptr;
+    const QPaintEngine* engine = painter.paintEngine();
+    if (device == nullptr || engine == nullptr || engine->paintDevice() != device ||
+        device->devType() != QInternal::Image) {
+        return nullptr;
+    }
+    return static_cast<QImage*>(device);
+}
+
 void SaverWindow::DrawFrame(const QRect& /*updateRect*/) {
-    // The whole frame, whatever the update rectangle: composed off-screen from one time sample,
-    // then copied to the window in one drawImage. A frame that cannot be composed throws, and
-    // OnPaint replaces the window.
+    // The whole frame, whatever the update rectangle, from one time sample. Where the paint goes
+    // to the window's back buffer, the frame is composed right there, so it reaches the display
+    // with no copy on our side; elsewhere it is composed off-screen and copied in one drawImage.
+    // A frame that cannot be composed throws, and OnPaint replaces the window.
     if (!m_composer) {
         FixCountdownTarget();
     }
-    m_time = m_host.TimeSource().Now();
-    const FrameRecord& frame = m_composer->DrawFrame(m_time, size());
-    m_backColor = frame.background;
     if (m_paintDC == nullptr) {
         Replace();
         return;
     }
-    try {
-        // The buffer is in device pixels, so this is a 1:1 copy onto the window's whole area.
-        m_paintDC->drawImage(QRectF(rect()), m_composer->FrameImage());
-    } catch (...) {
-        Replace();
+    m_time = m_host.TimeSource().Now();
+    if (QImage* back = BackBufferOf(*m_paintDC);
+        back != nullptr && m_composer->FitsFrame(*back, size())) {
+        // The back buffer's pixels are device pixels; a view of them with ratio 1 keeps the
+        // composition from scaling what is already in device pixels.
+        QImage view(back->bits(), back->width(), back->height(), back->bytesPerLine(),
+                    back->format());
+        m_paintDC->end();
+        m_backColor = m_composer->DrawFrameInto(view, m_time, size()).background;
+        return;
     }
+    m_backColor = m_composer->DrawFrame(m_time, size()).background;
+    // The buffer is in device pixels, so this is a 1:1 copy onto the window's whole area.
+    m_paintDC->drawImage(QRectF(rect()), m_composer->FrameImage());
 }
 
 } // namespace chronivo

@@ -36,8 +36,8 @@ public:
     bool FirstPaintPending() const { return m_firstPaint != 0; }
     // The repaint timer: started at the first paint, 100 ms period.
     const QTimer& FrameTimer() const { return m_frameTimer; }
-    // The window's frame composition, with its buffer, font slots and countdown state: made at
-    // the first paint for the screen the window is on; null before.
+    // The window's frame composition, with its font slots and countdown state: made at the first
+    // paint for the screen the window is on; null before.
     const FrameComposer* Composer() const { return m_composer.get(); }
 
     // Marks the window as replaced by a fresh one: it deletes itself when the paint in progress
@@ -53,8 +53,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
     // Draws one frame over the whole window through m_paintDC, the painter of the paint in
-    // progress. `updateRect` is the paint's update rectangle, in window pixels.
+    // progress, which it may end. `updateRect` is the paint's update rectangle, in window pixels.
     virtual void DrawFrame(const QRect& updateRect);
+    // The window's back buffer when `painter` paints on it (a 32-bit image in device pixels);
+    // null when the paint goes elsewhere, as for grab().
+    QImage* BackBufferOf(const QPainter& painter);
 
     SaverHost& m_host;
     TimeSample m_time; // time of the current frame; construction time at first

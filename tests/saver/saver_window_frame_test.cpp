@@ -78,20 +78,32 @@ TEST_F(SaverWindowFrameTest, FirstPaintComposesForTheScreenAndFixesTheTarget) {
 }
 
 TEST_F(SaverWindowFrameTest, TheWindowShowsTheComposedFrame) {
-    // Time base 0: a magenta frame; what the window shows is the composed buffer pixel for
-    // pixel, and the window's frame time and colour are those of the frame.
+    // Time base 0: a magenta frame. The window composes it straight into its back buffer (no
+    // off-screen buffer is made), pixel for pixel the frame composed off-screen for the same
+    // moment; a grab, which paints elsewhere, gets the same picture through the off-screen path.
     Show();
     const FrameComposer* composer = m_window->Composer();
     ASSERT_NE(composer, nullptr);
     EXPECT_EQ(m_window->BackColor(), 0xFF00FFu);
     EXPECT_EQ(m_window->FrameTime(), m_host.m_clock.Now());
     ASSERT_EQ(composer->LastFrame().texts.size(), 4u);
+    EXPECT_TRUE(composer->FrameImage().isNull());
 
-    // Grabbing paints one more frame at the same moment: the same picture.
-    const QImage shown = m_window->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage composed = composer->FrameImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.size(), composed.size());
-    EXPECT_TRUE(shown == composed);
+    FrameOptions options;
+    options.dpi = composer->Dpi();
+    options.backColor = m_window->BackColor();
+    FrameComposer reference(m_window->Settings(), options);
+    reference.DrawFrame(m_host.m_clock.Now(), m_window->size());
+    const QImage expected = reference.FrameImage();
+
+    const QImage onScreen = m_window->screen()
+                                ->grabWindow(m_window->winId())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+    const QImage grabbed = m_window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(onScreen == expected);
+    EXPECT_TRUE(grabbed == expected);
+    EXPECT_FALSE(composer->FrameImage().isNull());
 }
 
 } // namespace
