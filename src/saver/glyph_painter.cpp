@@ -56,14 +56,10 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
         p.setRenderHint(QPainter::Antialiasing);
         p.fillPath(path.translated(-mask.left, -mask.top), QColor(0, 0, 0, 255));
         p.end();
-        mask.alpha.resize(static_cast<std::size_t>(mask.width) *
-                          static_cast<std::size_t>(mask.height));
         mask.rowStart.reserve(static_cast<std::size_t>(mask.height) + 1);
         for (std::int32_t y = 0; y < mask.height; ++y) {
-            mask.rowStart.push_back(mask.spans.size());
+            mask.rowStart.push_back(static_cast<std::uint32_t>(mask.spans.size()));
             const uchar* row = coverage.constScanLine(y);
-            std::copy(row, row + mask.width,
-                      mask.alpha.begin() + static_cast<std::ptrdiff_t>(y) * mask.width);
             for (std::int32_t x = 0; x < mask.width;) {
                 if (row[x] == 0) {
                     ++x;
@@ -74,14 +70,21 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
                 while (end < mask.width && row[end] != 0 && (row[end] == 255) == solid) {
                     ++end;
                 }
-                mask.spans.push_back({x, end, solid});
+                std::int32_t offset = Mask::kSolid;
+                if (!solid) {
+                    offset = static_cast<std::int32_t>(mask.partial.size());
+                    mask.partial.insert(mask.partial.end(), row + x, row + end);
+                }
+                mask.spans.push_back({x, end, offset});
                 x = end;
             }
         }
-        mask.rowStart.push_back(mask.spans.size());
+        mask.rowStart.push_back(static_cast<std::uint32_t>(mask.spans.size()));
+        mask.spans.shrink_to_fit();
+        mask.partial.shrink_to_fit();
     }
-    m_bytes += mask.alpha.size() + mask.spans.size() * sizeof(Mask::Span) +
-               mask.rowStart.size() * sizeof(std::size_t);
+    m_bytes += mask.partial.size() + mask.spans.size() * sizeof(Mask::Span) +
+               mask.rowStart.size() * sizeof(std::uint32_t);
     return m_masks.emplace(std::move(key), std::move(mask)).first->second;
 }
 
@@ -160,8 +163,6 @@ void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& 
                 continue;
             }
             const auto r = static_cast<std::size_t>(row);
-            const std::uint8_t* coverage =
-                p.mask->alpha.data() + static_cast<std::ptrdiff_t>(row) * p.mask->width;
             for (std::size_t k = p.mask->rowStart[r]; k < p.mask->rowStart[r + 1]; ++k) {
                 const Mask::Span& span = p.mask->spans[k];
                 const std::int32_t from = std::max(p.x + span.from, 0);
@@ -169,12 +170,15 @@ void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& 
                 if (from >= to) {
                     continue;
                 }
-                if (span.solid) {
+                if (span.coverage == Mask::kSolid) {
                     std::fill(out + from, out + to, solid);
                     continue;
                 }
+                // The span's coverage from its first column inside the buffer on.
+                const std::uint8_t* coverage =
+                    p.mask->partial.data() + span.coverage + (from - (p.x + span.from));
                 for (std::int32_t x = from; x < to; ++x) {
-                    const std::uint32_t a = coverage[x - p.x];
+                    const std::uint32_t a = coverage[x - from];
                     const QRgb d = out[x];
                     out[x] = qRgb(
                         static_cast<int>(Blend(static_cast<std::uint32_t>(qRed(d)), red, a)),

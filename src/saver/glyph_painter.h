@@ -47,17 +47,22 @@ private:
         std::int32_t top = 0;
         std::int32_t width = 0;
         std::int32_t height = 0;
-        std::vector<std::uint8_t> alpha; // width * height coverage values, row by row
         // The covered pixels as spans, row by row: fully covered spans are filled, partly
         // covered ones blended, uncovered pixels skipped. Row r's spans are
         // spans[rowStart[r]] .. spans[rowStart[r + 1] - 1].
         struct Span {
             std::int32_t from; // columns from .. to - 1
             std::int32_t to;
-            bool solid; // every pixel fully covered
+            // Where the span's coverage values (0..255, one per column) start in `partial`;
+            // kSolid for a span whose every pixel is fully covered.
+            std::int32_t coverage;
         };
+        static constexpr std::int32_t kSolid = -1;
         std::vector<Span> spans;
-        std::vector<std::size_t> rowStart;
+        std::vector<std::uint32_t> rowStart;
+        // Coverage of the partly covered spans only: a large glyph is mostly solid inside and
+        // empty outside, so this is a small part of its box.
+        std::vector<std::uint8_t> partial;
     };
     // Family, style name, weight, style, pixel size in 1/64 pixel, glyph index.
     using Key = std::tuple<QString, QString, int, int, std::int64_t, quint32>;
