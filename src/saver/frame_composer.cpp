@@ -77,7 +77,7 @@ FrameComposer::FrameComposer(const SaverSettings& settings, const FrameOptions& 
     , m_target(TargetOf(settings))
     , m_title(settings.m_title) {
     for (std::size_t i = 0; i < m_worldTimeZones.size(); ++i) {
-        m_worldTimeZones[i] = CityTimeZone(settings.m_worldLabels[i]);
+        m_worldTimeZones[i] = EntryTimeZone(settings.m_worldTzNames[i], settings.m_worldLabels[i]);
     }
 }
 

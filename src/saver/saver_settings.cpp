@@ -28,6 +28,12 @@ SaverSettings ReadSaverSettings(const ProfileStore& store, std::int64_t utcSecon
     // The cities are loaded whatever "WorldTime" holds; it is read last.
     LoadWorldTimeEntries(store, s, utcSeconds);
     s.m_worldTime = ReadInt(store, keys::WorldTime, Reader::Saver);
+    s.m_allScreens = ReadInt(store, keys::AllScreens, Reader::Saver);
+    s.m_drift = ReadInt(store, keys::Drift, Reader::Saver);
+    s.m_localNames = ReadInt(store, keys::LocalNames, Reader::Saver);
+    s.m_dark = ReadInt(store, keys::Dark, Reader::Saver);
+    s.m_font = ReadString(store, keys::Font).toStdString();
+    s.m_outline = ReadInt(store, keys::Outline, Reader::Saver);
     return s;
 }
 
@@ -39,9 +45,11 @@ void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings,
         std::clamp(ReadInt(store, keys::WTcount, Reader::Saver), 0, kMaxWorldTimeEntries);
     auto& labels = settings.m_worldLabels;
     auto& zones = settings.m_worldZones;
+    auto& tzNames = settings.m_worldTzNames;
     std::array<std::int64_t, kMaxWorldTimeEntries> offsets{};
     labels.fill(std::string());
     zones.fill(0);
+    tzNames.fill(std::string());
     settings.m_worldCount = 0;
     // A label outside the table is placed by its stored code's standard offset: a rule without
     // daylight saving leaves ZoneCodeOffset exactly that.
@@ -50,8 +58,9 @@ void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings,
     for (int i = 0; i < count; ++i) {
         std::string text = ReadString(store, keys::WTtext, WorldTextKey(i)).toStdString();
         const ZoneCode code = ReadInt(store, keys::WTzone, WorldZoneKey(i), Reader::Saver);
+        std::string tzName = ReadString(store, keys::WTtz, WorldTzKey(i)).toStdString();
         const std::int64_t offset =
-            CityUtcOffset(CityTimeZone(text), code, utcSeconds, standardOnly);
+            CityUtcOffset(EntryTimeZone(tzName, text), code, utcSeconds, standardOnly);
         // The new entry goes after every entry whose offset is not larger, so equal offsets
         // keep their stored (alphabetical) order.
         int at = i;
@@ -61,10 +70,12 @@ void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings,
         for (int k = i; k > at; --k) {
             labels[k] = std::move(labels[k - 1]);
             zones[k] = zones[k - 1];
+            tzNames[k] = std::move(tzNames[k - 1]);
             offsets[k] = offsets[k - 1];
         }
         labels[at] = std::move(text);
         zones[at] = code;
+        tzNames[at] = std::move(tzName);
         offsets[at] = offset;
         settings.m_worldCount = i + 1;
     }

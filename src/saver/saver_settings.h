@@ -29,18 +29,27 @@ struct SaverSettings {
     std::int32_t m_worldCount = 0;
     std::array<std::string, kMaxWorldTimeEntries> m_worldLabels;
     std::array<ZoneCode, kMaxWorldTimeEntries> m_worldZones{};
+    // "WTtz%d": the tz zone of an entry the user named, in the same order; empty for the others.
+    std::array<std::string, kMaxWorldTimeEntries> m_worldTzNames;
     std::int32_t m_worldTime = 0; // "WorldTime": world-time bands instead of the clock
+    // The further options, read after everything above; 0 or empty: off.
+    std::int32_t m_allScreens = 0; // "AllScreens"
+    std::int32_t m_drift = 0;      // "Drift"
+    std::int32_t m_localNames = 0; // "LocalNames"
+    std::int32_t m_dark = 0;       // "Dark"
+    std::string m_font;            // "Font", as stored ("Family" or "Family:bold")
+    std::int32_t m_outline = 0;    // "Outline"
 };
 
 // Reads the saver's settings with the saver's defaults, in the saver's order, and loads the
 // world-time entries in their order at utcSeconds, the moment the settings are read.
 SaverSettings ReadSaverSettings(const ProfileStore& store, std::int64_t utcSeconds);
 
-// Reads "WTcount" and the entries 0 .. count - 1 into m_worldCount, m_worldLabels and
-// m_worldZones, ordered west to east by each city's offset from UTC at utcSeconds (seconds since
-// 1970 UTC): a city of the table by its tz zone, any other label by its stored code's standard
-// offset. Equal offsets keep the stored order. A count above 10 holds the first ten entries; a
-// negative one holds none.
+// Reads "WTcount" and the entries 0 .. count - 1 into m_worldCount, m_worldLabels, m_worldZones
+// and m_worldTzNames, ordered west to east by each city's offset from UTC at utcSeconds (seconds
+// since 1970 UTC): an entry with a known tz zone ("WTtz%d") or a city of the table by its zone,
+// any other label by its stored code's standard offset. Equal offsets keep the stored order. A
+// count above 10 holds the first ten entries; a negative one holds none.
 void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings,
                           std::int64_t utcSeconds);
 

@@ -14,6 +14,19 @@ QTimeZone CityTimeZone(std::string_view label) {
     return QTimeZone(QByteArray(city->tzName));
 }
 
+QTimeZone EntryTimeZone(std::string_view tzName, std::string_view label) {
+    if (!tzName.empty()) {
+        const QByteArray id(tzName.data(), static_cast<qsizetype>(tzName.size()));
+        if (QTimeZone::isTimeZoneIdAvailable(id)) {
+            QTimeZone zone(id);
+            if (zone.isValid()) {
+                return zone;
+            }
+        }
+    }
+    return CityTimeZone(label);
+}
+
 std::int64_t CityUtcOffset(const QTimeZone& zone, ZoneCode code, std::int64_t utcSeconds,
                            DaylightRules& rules) {
     const QDateTime at = QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC);

@@ -20,6 +20,10 @@ namespace chronivo {
 // table or the system has no data for its zone. Looked up once per window, not per frame.
 QTimeZone CityTimeZone(std::string_view label);
 
+// The zone of a world-time entry: the tz zone named `tzName` ("WTtz%d") when the system knows it,
+// else CityTimeZone(label). An unknown or garbled name thus falls back quietly.
+QTimeZone EntryTimeZone(std::string_view tzName, std::string_view label);
+
 // The city's offset from UTC at utcSeconds, seconds east: from `zone` when it is valid, else
 // (and for a moment beyond Qt's range of dates) ZoneCodeOffset of the stored code.
 std::int64_t CityUtcOffset(const QTimeZone& zone, ZoneCode code, std::int64_t utcSeconds,

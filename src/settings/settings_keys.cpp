@@ -26,6 +26,9 @@ QString WorldTextKey(int index) {
 QString WorldZoneKey(int index) {
     return QStringLiteral("WTzone%1").arg(index);
 }
+QString WorldTzKey(int index) {
+    return QStringLiteral("WTtz%1").arg(index);
+}
 
 int ReadInt(const ProfileStore& store, const SettingKey& key, Reader reader) {
     return ReadInt(store, key, QString::fromLatin1(key.name), reader);

@@ -50,6 +50,26 @@ inline constexpr SettingKey StartAfter{"StartAfter", SettingType::Int, 0, 0};
 // reads the zone keys: it finds the city by its text.
 inline constexpr SettingKey WTtext{"WTtext%d", SettingType::String, 0, 0};
 inline constexpr SettingKey WTzone{"WTzone%d", SettingType::Int, 0, 0};
+// The tz-database zone of an entry ("Asia/Kathmandu"), written for a zone the user picked under a
+// name of their own; absent for the built-in cities, which are found by their text. Readers that
+// do not know it still find a text and a code (the zone's standard offset) in the pair above.
+inline constexpr SettingKey WTtz{"WTtz%d", SettingType::String, 0, 0};
+
+// The further options, all off (0 or empty) unless chosen; with none of them stored every frame
+// is what it always was.
+// Non-zero: every other screen shows the saver's frame, composed for its own size, not black.
+inline constexpr SettingKey AllScreens{"AllScreens", SettingType::Int, 0, 0};
+// Non-zero: the whole layout moves by a few pixels to a new place every minute (screen care).
+inline constexpr SettingKey Drift{"Drift", SettingType::Int, 0, 0};
+// Non-zero: weekday, month and the date's form from the user's locale.
+inline constexpr SettingKey LocalNames{"LocalNames", SettingType::Int, 0, 0};
+// Non-zero: a black background with the text in the wheel's colour.
+inline constexpr SettingKey Dark{"Dark", SettingType::Int, 0, 0};
+// The family of the large text, optionally followed by ":bold" ("DejaVu Serif:bold"); empty:
+// the platform's default font.
+inline constexpr SettingKey Font{"Font", SettingType::String, 0, 0};
+// Non-zero: a thin black or white outline round the text, whichever contrasts more.
+inline constexpr SettingKey Outline{"Outline", SettingType::Int, 0, 0};
 } // namespace keys
 
 // The speed the wheel runs at for a stored "Speed", in tenths of a second per colour segment: the
@@ -58,9 +78,11 @@ inline constexpr SettingKey WTzone{"WTzone%d", SettingType::Int, 0, 0};
 // dialog shows and keeps the same.
 int UsableSpeed(int storedSpeed);
 
-// "WTtext%d" and "WTzone%d" with the entry's index in plain decimal: WTtext0 ... WTtext9.
+// "WTtext%d", "WTzone%d" and "WTtz%d" with the entry's index in plain decimal: WTtext0 ...
+// WTtext9.
 QString WorldTextKey(int index);
 QString WorldZoneKey(int index);
+QString WorldTzKey(int index);
 
 // Reads an integer key with the reader's default. `name` overrides the key's own name (for the
 // per-entry families).

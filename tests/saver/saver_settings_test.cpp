@@ -114,18 +114,20 @@ TEST(ReadSaverSettings, ValuesAreNotValidated) {
     EXPECT_EQ(s.m_countdownMode, -7);
 }
 
-TEST(ReadSaverSettings, ReadsInTheSaversOrderWithWorldTimeLast) {
-    // The saver's reading order: the target, speed and flags, the cities pair by pair, and
-    // "WorldTime" last; the cities are read although world time is off.
+TEST(ReadSaverSettings, ReadsInTheSaversOrder) {
+    // The saver's reading order: the target, speed and flags, the cities entry by entry,
+    // "WorldTime", then the further options; the cities are read although world time is off.
     MemoryProfileStore store;
     StoreCities(store, {{"Oslo", 7201}, {"Lima", -36000}}, 2);
     store.ClearReadLog();
     ReadSaverSettings(store, kJanuary);
     const QStringList expected = {
-        Path("Option"),  Path("Title"),   Path("Year"),     Path("Month"),   Path("Day"),
-        Path("Hour"),    Path("Minute"),  Path("Second"),   Path("Speed"),   Path("Rainbow"),
-        Path("ShowSec"), Path("24Hour"),  Path("WTcount"),  Path("WTtext0"), Path("WTzone0"),
-        Path("WTtext1"), Path("WTzone1"), Path("WorldTime")};
+        Path("Option"),     Path("Title"),   Path("Year"),       Path("Month"),   Path("Day"),
+        Path("Hour"),       Path("Minute"),  Path("Second"),     Path("Speed"),   Path("Rainbow"),
+        Path("ShowSec"),    Path("24Hour"),  Path("WTcount"),    Path("WTtext0"), Path("WTzone0"),
+        Path("WTtz0"),      Path("WTtext1"), Path("WTzone1"),    Path("WTtz1"),   Path("WorldTime"),
+        Path("AllScreens"), Path("Drift"),   Path("LocalNames"), Path("Dark"),    Path("Font"),
+        Path("Outline")};
     EXPECT_EQ(store.ReadLog(), expected);
 }
 
@@ -235,7 +237,7 @@ TEST(LoadWorldTimeEntries, AHugeCountIsCutToTen) {
     SaverSettings s;
     LoadWorldTimeEntries(store, s, kJanuary);
     EXPECT_EQ(s.m_worldCount, 10);
-    EXPECT_EQ(store.ReadLog().size(), 1 + 2 * 10);
+    EXPECT_EQ(store.ReadLog().size(), 1 + 3 * 10);
 }
 
 class LoadWorldTimeEmpty : public ::testing::TestWithParam<int> {};
