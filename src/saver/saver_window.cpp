@@ -11,6 +11,7 @@
 #include <QPalette>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -20,6 +21,10 @@ namespace {
 
 // Period of the repaint timer, milliseconds: about ten frames a second.
 constexpr int kFramePeriodMs = 100;
+
+// How far into its tenth of a second of the wall clock a tick may come and the ticks still keep
+// their place.
+constexpr std::int32_t kLatestTickMs = 25;
 
 // Logical dots per inch (vertical) of the screen a window is on; 96 when there is none.
 std::int32_t LogicalDpiOf(const QWidget& window) {
@@ -35,6 +40,15 @@ std::int32_t LogicalDpiOf(const QWidget& window) {
 }
 
 } // namespace
+
+std::int32_t FrameIntervalAfter(std::int32_t msIntoTenth) {
+    if (msIntoTenth <= kLatestTickMs) {
+        return kFramePeriodMs;
+    }
+    // One shorter or longer period to the start of the tenth after the one this frame's moment
+    // rounds to, so that the time base still goes up by exactly one.
+    return (msIntoTenth < 50 ? 100 : 200) - msIntoTenth;
+}
 
 std::uint32_t ToColorRef(const QColor& color) {
     const QColor rgb = color.toRgb();
@@ -53,6 +67,10 @@ SaverWindow::SaverWindow(SaverHost& host)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
 
+    // A precise timer keeps the ticks where they were put; Qt's default coarse timer moves each
+    // one by up to 5 % to line it up with the monotonic clock, which holds the frames at one
+    // place in the wall clock's tenths for as long as the computer runs (see OnTimer).
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
     m_frameTimer.setInterval(kFramePeriodMs);
     connect(&m_frameTimer, &QTimer::timeout, this, &SaverWindow::OnTimer);
 }
@@ -101,6 +119,16 @@ void SaverWindow::OnPaint(const QRect& updateRect) {
 }
 
 void SaverWindow::OnTimer() {
+    // A frame's time base is its moment rounded to the nearest tenth of a second. Moments near
+    // the middle of a tenth round up or down with the slightest jitter, so that successive time
+    // bases stand still or jump and the stripes' pace check widens them. The ticks are kept near
+    // the start of a tenth instead: where one comes later (the first ticks, or the wall clock was
+    // set), the next period is shortened or lengthened once to bring them back there.
+    const std::int32_t msIntoTenth = std::clamp(m_host.TimeSource().Now().millis, 0, 999) % 100;
+    const std::int32_t interval = FrameIntervalAfter(msIntoTenth);
+    if (interval != m_frameTimer.interval()) {
+        m_frameTimer.setInterval(interval);
+    }
     // Repaint the whole window without erasing it; pending repaints merge into one.
     update();
 }

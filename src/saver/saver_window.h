@@ -34,7 +34,8 @@ public:
     // first.
     std::uint32_t BackColor() const { return m_backColor; }
     bool FirstPaintPending() const { return m_firstPaint != 0; }
-    // The repaint timer: started at the first paint, 100 ms period.
+    // The repaint timer: started at the first paint, precise, 100 ms period (once in a while one
+    // period is shorter or longer to keep the ticks early in a tenth of a second).
     const QTimer& FrameTimer() const { return m_frameTimer; }
     // The window's frame composition, with its font slots and countdown state: made at the first
     // paint for the screen the window is on; null before.
@@ -82,6 +83,12 @@ private:
     QTimer m_frameTimer;
     bool m_failNextFrame = false;
 };
+
+// The repaint timer's next period, milliseconds, after a tick that came msIntoTenth (0..99)
+// milliseconds into a tenth of a second of the wall clock: 100 while the ticks come in the first
+// quarter of a tenth; otherwise the period that brings the next tick to the start of the tenth
+// after the one this moment rounds to.
+std::int32_t FrameIntervalAfter(std::int32_t msIntoTenth);
 
 // A QColor as 0x00BBGGRR.
 std::uint32_t ToColorRef(const QColor& color);

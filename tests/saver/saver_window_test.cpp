@@ -162,7 +162,24 @@ TEST_F(SaverWindowTest, TheFirstPaintStartsTheHundredMillisecondTimer) {
     EXPECT_FALSE(m_window->FirstPaintPending());
     EXPECT_TRUE(m_window->FrameTimer().isActive());
     EXPECT_EQ(m_window->FrameTimer().interval(), 100);
+    EXPECT_EQ(m_window->FrameTimer().timerType(), Qt::PreciseTimer);
     EXPECT_FALSE(m_window->FrameTimer().isSingleShot());
+}
+
+TEST(FrameIntervalAfter, KeepsTheTicksEarlyInATenthOfASecond) {
+    // {ms into the tenth, next period}: early ticks keep 100 ms; a later one gets the period to
+    // the start of the tenth after the one its moment rounds to (below 50 ms down, from 50 up),
+    // so the next time base is one more.
+    const int cases[][2] = {{0, 100},  {25, 100}, {26, 74}, {49, 51},
+                            {50, 150}, {74, 126}, {99, 101}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(FrameIntervalAfter(c[0]), c[1]) << c[0];
+        const int next = (c[0] + c[1]) % 100;
+        if (c[0] > 25) {
+            EXPECT_EQ(next, 0) << c[0];
+            EXPECT_EQ((c[0] + c[1]) / 100, (c[0] + 50) / 100 + 1) << c[0];
+        }
+    }
 }
 
 TEST_F(SaverWindowTest, TheTimerKeepsRepainting) {
