@@ -2,7 +2,7 @@
 
 #include "app/saver_app.h"
 #include "app/termination_signals.h"
-#include "app/x11_display.h"
+#include "display/x11_display.h"
 #include "saver/saver_window.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "app/command_line.h"
 #include "app/daemon_mode.h"
-#include "app/display_check.h"
 #include "app/hack_arguments.h"
 #include "app/hack_mode.h"
 #include "app/saver_app.h"
+#include "display/display_check.h"
 #include "saver/saver_window.h"
 
 #include <QApplication>

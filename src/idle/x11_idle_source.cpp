@@ -1,6 +1,6 @@
 #include "idle/x11_idle_source.h"
 
-#include "idle/x11_connect.h"
+#include "display/x11_connect.h"
 
 #include <xcb/screensaver.h>
 #include <xcb/xcb.h>

@@ -1,4 +1,4 @@
-#include "idle/x11_connect.h"
+#include "display/x11_connect.h"
 
 #include <xcb/xcb.h>
 

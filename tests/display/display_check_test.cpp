@@ -1,6 +1,6 @@
 // The platform Qt would choose, and chronivo run without a display it can reach: one line on
 // standard error and exit code 1, never Qt's abort.
-#include "app/display_check.h"
+#include "display/display_check.h"
 
 #include <QFile>
 #include <QProcess>

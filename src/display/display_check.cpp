@@ -1,6 +1,6 @@
-#include "app/display_check.h"
+#include "display/display_check.h"
 
-#include "app/x11_display.h"
+#include "display/x11_display.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "app/x11_display.h"
+#include "display/x11_display.h"
 
 #include <cstdlib>
 
 #ifdef CHRONIVO_HAVE_XCB
-#include "idle/x11_connect.h"
+#include "display/x11_connect.h"
 
 #include <xcb/xcb.h>
 #endif
