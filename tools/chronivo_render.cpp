@@ -6,13 +6,15 @@
 //   chronivo-render --help | --version
 //
 // Exit codes: 0 done (or the usage or version shown); 2 a bad argument (one line on standard error,
-// nothing written); 1 a frame that could not be composed, or a PNG or JSON that could not be
-// written in full (one line on standard error; no PNG file is left behind half written).
+// nothing written); 1 no display for the platform QT_QPA_PLATFORM names, a frame that could not be
+// composed, or a PNG or JSON that could not be written in full (one line on standard error; no PNG
+// file is left behind half written).
 
 #include "render_json.h"
 #include "render_options.h"
 #include "render_output.h"
 
+#include "display/display_check.h"
 #include "saver/frame_composer.h"
 #include "saver/saver_settings.h"
 #include "settings/profile_store.h"
@@ -84,12 +86,6 @@ int main(int argc, char** argv) {
         }
         store = std::make_unique<chronivo::QSettingsStore>(options.settingsFile);
     }
-    // Read exactly as a saver window reads them when it is built, at the first frame's moment.
-    const chronivo::TimeSample start = options.at ? *options.at : chronivo::SystemClock().Now();
-    const chronivo::SaverSettings settings = chronivo::ReadSaverSettings(*store, start.seconds);
-    if (!store->ReadProblem().isEmpty()) {
-        Complain(store->ReadProblem().toStdString()); // and go on with the defaults
-    }
 
     // Frames need fonts, so a GUI application; without a display the offscreen platform serves.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -98,6 +94,22 @@ int main(int argc, char** argv) {
     // Qt sees only the program name: none of our arguments may be taken for one of its own.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
+    // A platform named in QT_QPA_PLATFORM that cannot reach its display would make Qt abort the
+    // process with a core dump; one line says why instead.
+    if (const std::string problem =
+            chronivo::NoDisplayProblem(chronivo::PlatformInputs::FromProcess(qtArgc, qtArgv));
+        !problem.empty()) {
+        Complain(problem);
+        return 1;
+    }
+
+    // Read exactly as a saver window reads them when it is built, at the first frame's moment.
+    const chronivo::TimeSample start = options.at ? *options.at : chronivo::SystemClock().Now();
+    const chronivo::SaverSettings settings = chronivo::ReadSaverSettings(*store, start.seconds);
+    if (!store->ReadProblem().isEmpty()) {
+        Complain(store->ReadProblem().toStdString()); // and go on with the defaults
+    }
+
     const QGuiApplication app(qtArgc, qtArgv);
 
     chronivo::FrameOptions frameOptions;

@@ -36,7 +36,8 @@ constexpr char kUsage[] =
     "  --help           show this text\n"
     "  --version        show the version\n"
     "\n"
-    "Exit status: 0 done; 1 a frame, PNG or JSON that could not be made or written in full;\n"
+    "Exit status: 0 done; 1 no display for the platform QT_QPA_PLATFORM names (the default,\n"
+    "offscreen, needs none), or a frame, PNG or JSON that could not be made or written in full;\n"
     "2 a bad argument.\n";
 
 std::string Quoted(const QString& text) {

@@ -8,7 +8,7 @@ namespace chronivo {
 
 // What Qt chooses its platform plugin and display from, read before QApplication is made: Qt
 // aborts the whole process (a core dump, exit code 134) when no platform it tries can connect,
-// so the saver and the dialog look first and say so in one line instead.
+// so the saver, the dialog and chronivo-render look first and say so in one line instead.
 struct PlatformInputs {
     std::optional<std::string> qpaPlatform;      // QT_QPA_PLATFORM
     std::optional<std::string> platformArgument; // the value of -platform or --platform

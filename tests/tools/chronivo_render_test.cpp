@@ -50,7 +50,8 @@ protected:
     RunResult Render(const QStringList& args, const QString& tz = QStringLiteral("UTC"),
                      const std::function<void(QProcess&)>& setup = {}, int waitMs = 60000) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        for (const char* name :
+             {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET"}) {
             env.remove(QString::fromLatin1(name));
         }
         env.insert("TZ", tz);
@@ -125,6 +126,7 @@ TEST_F(ChronivoRenderTest, BadArgumentsExitTwoAndWriteNothing) {
         {{"--json"}, "twice"},                // an option given twice
         {{"--help"}, "--help takes no other options"},
         {{"--version"}, "--version takes no other options"},
+        {{"-platform", "xcb"}, "-platform"}, // Qt's own options are not taken
     };
     const QString png = Path("out.png");
     for (const BadArgs& c : cases) {
@@ -422,10 +424,11 @@ TEST_F(ChronivoRenderTest, PngShowsTheStripes) {
 }
 
 #ifdef Q_OS_UNIX
-TEST_F(ChronivoRenderTest, OutputThatCannotBeWrittenInFullExitsOne) {
-    // A PNG past a 16 KiB file-size limit (this frame's picture is about 36 KiB) and JSON on a
-    // full device: exit code 1 and one line naming the trouble; the folder stays as it was, with
-    // no cut-short picture, no scratch file, and an older picture of the same name untouched.
+TEST_F(ChronivoRenderTest, NoDisplayOrOutputThatCannotBeWrittenInFullExitsOne) {
+    // A platform named in QT_QPA_PLATFORM that cannot reach its display, a PNG past a 16 KiB
+    // file-size limit (this frame's picture is about 36 KiB) and JSON on a full device: exit code
+    // 1 (never Qt's abort) and one line naming the trouble; the folder stays as it was, with no
+    // cut-short picture, no scratch file, and an older picture of the same name untouched.
     const auto limitFileSize = [](QProcess& process) {
         process.setChildProcessModifier([] {
             const rlimit limit{16384, 16384};
@@ -435,21 +438,47 @@ TEST_F(ChronivoRenderTest, OutputThatCannotBeWrittenInFullExitsOne) {
     const auto fullStdout = [](QProcess& process) {
         process.setStandardOutputFile(QStringLiteral("/dev/full"));
     };
-    struct Unwritable {
+    const auto environment = [](const QStringList& pairs) {
+        return [pairs](QProcess& process) {
+            QProcessEnvironment env = process.processEnvironment();
+            for (const QString& pair : pairs) {
+                env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+            }
+            process.setProcessEnvironment(env);
+        };
+    };
+    // A display number no X server listens on here.
+    QString dead;
+    for (int n = 5000; dead.isEmpty(); ++n) {
+        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
+            dead = QStringLiteral(":%1").arg(n);
+        }
+    }
+    struct ExitOne {
         const char* fact;
         const char* output; // --png FILE, or --json
         bool olderPicture;  // a file of that name is there before the run
         std::function<void(QProcess&)> setup;
-        const char* named;
+        const char* begins; // the line after "chronivo-render: "
+        QString named;
     };
-    const Unwritable cases[] = {
-        {"new picture past the limit", "--png", false, limitFileSize, "File too large"},
-        {"older picture kept", "--png", true, limitFileSize, "File too large"},
-        {"JSON on a full device", "--json", false, fullStdout, "No space left on device"},
+    const ExitOne cases[] = {
+        {"xcb without DISPLAY", "--png", true, environment({"QT_QPA_PLATFORM=xcb"}),
+         "no display to draw on: ", "the xcb platform has no X display to connect to"},
+        {"xcb and a display nobody serves", "--json", false,
+         environment({"QT_QPA_PLATFORM=xcb", "DISPLAY=" + dead}),
+         "no display to draw on: ", "cannot connect to the X display \"" + dead + "\""},
+        {"wayland without a compositor", "--png", false, environment({"QT_QPA_PLATFORM=wayland"}),
+         "no display to draw on: ", "chosen by QT_QPA_PLATFORM; QT_QPA_PLATFORM \"wayland\""},
+        {"new picture past the limit", "--png", false, limitFileSize, "cannot write the ",
+         "File too large"},
+        {"older picture kept", "--png", true, limitFileSize, "cannot write the ", "File too large"},
+        {"JSON on a full device", "--json", false, fullStdout, "cannot write the ",
+         "No space left on device"},
     };
     ASSERT_TRUE(QFile::exists(QStringLiteral("/dev/full")));
     const QString png = Path("frame.png");
-    for (const Unwritable& c : cases) {
+    for (const ExitOne& c : cases) {
         QFile::remove(png);
         if (c.olderPicture) {
             QFile older(png);
@@ -463,9 +492,11 @@ TEST_F(ChronivoRenderTest, OutputThatCannotBeWrittenInFullExitsOne) {
         }
         const RunResult run = Render(args, QStringLiteral("UTC"), c.setup);
         EXPECT_EQ(run.exitCode, 1) << c.fact;
+        EXPECT_TRUE(run.out.isEmpty()) << c.fact;
         EXPECT_EQ(run.err.count('\n'), 1) << c.fact << ": " << run.err.toStdString();
-        EXPECT_TRUE(run.err.startsWith("chronivo-render: cannot write the ")) << c.fact;
-        EXPECT_TRUE(run.err.contains(QString::fromLatin1(c.named))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith("chronivo-render: " + QString::fromLatin1(c.begins)) &&
+                    run.err.contains(c.named))
+            << c.fact << ": " << run.err.toStdString();
         EXPECT_EQ(Files(), before) << c.fact;
         if (c.olderPicture) {
             QFile older(png);
