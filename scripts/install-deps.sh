@@ -9,11 +9,11 @@ packages=(
     libwayland-dev wayland-protocols plasma-wayland-protocols
     fonts-dejavu-core tzdata
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver xsecurelock
+    xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver xsecurelock
     qt6-wayland sway wtype wayvnc grim jq mutter kwin-wayland muffin cinnamon-settings-daemon
-    clang-format dbus-daemon
+    clang-format dbus-daemon libglib2.0-bin procps
     locales
-    dpkg-dev desktop-file-utils groff-base lintian
+    dpkg-dev desktop-file-utils groff-base lintian systemd
 )
 
 missing=()

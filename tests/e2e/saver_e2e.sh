@@ -167,7 +167,7 @@ refused)
     # An X server that wants a cookie the client lacks refuses the connection: one line on
     # standard error and exit code 1, never Qt's abort. ARG: the command line
     command -v xauth >/dev/null 2>&1 || {
-        echo "skipped: xauth is not installed"
+        echo "skipped: xauth is not installed (scripts/install-deps.sh installs it)"
         exit "$SKIP"
     }
     need_tools
