@@ -213,6 +213,7 @@ TEST(ManPages, FormatWithoutWarnings) {
 struct ManMention {
     const char* text;
     const char* fact;
+    const char* page = "chronivo";
 };
 
 void PrintTo(const ManMention& c, std::ostream* os) {
@@ -237,22 +238,32 @@ const ManMention kChronivoMentions[] = {
     {"XSCREENSAVER_WINDOW", "where --root finds its window"},
     {"$XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf", "the settings file"},
     {"chronivo-render(1)", "the companion page"},
+    {"there is no display to draw on", "exit code 1 without a display"},
+};
+
+const ManMention kRenderMentions[] = {
+    {"--help", "the usage text", "chronivo-render"},
+    {"--version", "the version", "chronivo-render"},
+    {"cannot reach its display", "exit code 1 for a platform without its display",
+     "chronivo-render"},
 };
 
 class ChronivoManTest : public ::testing::TestWithParam<ManMention> {};
 
-// chronivo(1) documents each way of starting the program and the file it keeps its settings in.
+// chronivo(1) documents each way of starting the program and the file it keeps its settings in;
+// chronivo-render(1) its own options and exit codes.
 TEST_P(ChronivoManTest, Mentions) {
     if (!ToolExists(QStringLiteral(CHRONIVO_GROFF))) {
         GTEST_SKIP() << "groff not installed (package groff-base)";
     }
     QString warnings;
-    const QString text = RenderManPage(QStringLiteral("chronivo"), &warnings);
+    const QString text = RenderManPage(QString::fromLatin1(GetParam().page), &warnings);
     EXPECT_TRUE(text.contains(QLatin1String(GetParam().text)))
-        << GetParam().text << ": " << GetParam().fact;
+        << GetParam().page << ": " << GetParam().text << ": " << GetParam().fact;
 }
 
 INSTANTIATE_TEST_SUITE_P(Page, ChronivoManTest, ::testing::ValuesIn(kChronivoMentions));
+INSTANTIATE_TEST_SUITE_P(RenderPage, ChronivoManTest, ::testing::ValuesIn(kRenderMentions));
 
 // Each page's EXIT STATUS lists, as its own paragraph, every code the program exits with: 0, 1
 // for a run that fails (no display, a file that cannot be written) and 2 for a bad command line.
