@@ -76,6 +76,9 @@ SaverApp::~SaverApp() {
     for (const QPointer<ScreenCover>& cover : m_covers) {
         delete cover.data();
     }
+    for (const QPointer<SecondaryWindow>& window : m_secondaries) {
+        delete window.data();
+    }
     delete m_mainWnd.data();
 }
 
@@ -85,6 +88,14 @@ std::vector<ScreenCover*> SaverApp::Covers() const {
         covers.push_back(cover.data());
     }
     return covers;
+}
+
+std::vector<SecondaryWindow*> SaverApp::SecondaryWindows() const {
+    std::vector<SecondaryWindow*> windows;
+    for (const QPointer<SecondaryWindow>& window : m_secondaries) {
+        windows.push_back(window.data());
+    }
+    return windows;
 }
 
 bool SaverApp::InitInstance(const QString& commandLine) {
@@ -170,14 +181,48 @@ void SaverApp::RetireCovers() {
         }
     }
     m_covers.clear();
+    for (const QPointer<SecondaryWindow>& window : m_secondaries) {
+        if (window) {
+            // Marked too, so that a window whose paint is in progress (its frame failed and asked
+            // for this replacement) draws nothing more.
+            window->MarkReplaced();
+            window->Retire();
+        }
+    }
+    m_secondaries.clear();
+}
+
+SecondaryWindow* SaverApp::CreateSecondaryWindow(QScreen& screen) {
+    SecondaryWindow* window = nullptr;
+    try {
+        window = new SecondaryWindow(*this, *m_mainWnd);
+    } catch (...) {
+        return nullptr;
+    }
+    // Input on it ends the run exactly as on the main window.
+    QObject::connect(window, &SaverWindowBase::Closed, QCoreApplication::instance(), EndSaverRun);
+    if (!window->CreateOnScreen(screen)) {
+        delete window;
+        return nullptr;
+    }
+    return window;
 }
 
 void SaverApp::CoverOtherScreens() {
     RetireCovers();
+    // The settings the main window was made with decide, so all the windows follow one reading.
+    const bool frames = m_mainWnd && m_mainWnd->Settings().m_allScreens != 0;
     const QScreen* primary = QGuiApplication::primaryScreen();
     for (QScreen* screen : QGuiApplication::screens()) {
         if (screen == primary) {
             continue;
+        }
+        if (frames) {
+            if (SecondaryWindow* window = CreateSecondaryWindow(*screen)) {
+                m_secondaries.emplace_back(window);
+                continue;
+            }
+            // Black is better than the desktop.
         }
         auto* cover = new ScreenCover;
         // Input on a cover ends the run exactly as on the saver window.

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class QScreen;
 class QWindow;
 
 namespace chronivo {
@@ -20,6 +21,7 @@ namespace chronivo {
 class ProfileStore;
 class SaverWindow;
 class ScreenCover;
+class SecondaryWindow;
 
 // The least time between two replacements of the saver window, milliseconds. A window whose
 // frames keep failing (a host's window too large for any frame buffer) is then rebuilt once a
@@ -51,7 +53,10 @@ public:
     // could not be created. Any other text: runs the settings dialog modally (over the active
     // window for "/c", "-c", "c"; on its own otherwise) and returns false once it has closed.
     // On a computer with several screens the saver window covers the primary one and each of the
-    // others gets a black ScreenCover; input on any of them ends the run.
+    // others gets a black ScreenCover, or, with the "AllScreens" setting on, a SecondaryWindow
+    // that shows the saver's frames composed for that screen; input on any of them ends the run.
+    // Screens are looked at when the saver's windows are made: at the start and when they are
+    // replaced.
     bool InitInstance(const QString& commandLine);
 
     // Hack mode: shows the saver window as a child of `host` (another program's window, which
@@ -69,13 +74,16 @@ public:
     // The black windows over the screens other than the primary one, in saver mode (still open or
     // retired but not yet deleted; the gone ones are null).
     std::vector<ScreenCover*> Covers() const;
+    // The same for the saver's windows on those screens ("AllScreens" on).
+    std::vector<SecondaryWindow*> SecondaryWindows() const;
 
     const ProfileStore& Profile() const override { return *m_store; }
     const Clock& TimeSource() const override { return m_clock; }
     // Shows a fresh saver window built from the settings as stored now, makes it the main window
     // and marks the old one replaced and retired, so that it is deleted once its paint (if one is
     // in progress) has ended. When the fresh window cannot be built or shown, the old one stays
-    // the main window. The other screens' covers are replaced with it.
+    // the main window. The other screens' windows (covers or secondary windows) are replaced with
+    // it, so that a frame failing on any screen makes them all afresh from the same settings.
     //
     // At most one replacement (made or attempted) per kReplacementPeriodMs of the clock: a request
     // that comes sooner is put off, and the replacement timer asks again once the period is over.
@@ -88,15 +96,20 @@ private:
     // A new saver window on screen, or null (nothing left behind) when it could not be made.
     // Full screen in saver mode, inside the host's window in hack mode.
     SaverWindow* CreateSaverWindow();
-    // Retires the covers on screen and shows fresh ones on every screen but the primary one.
+    // Retires the other screens' windows and shows fresh ones on every screen but the primary
+    // one: secondary windows when the main window's settings ask for them, else black covers (and
+    // a cover where a secondary window cannot be shown).
     void CoverOtherScreens();
     void RetireCovers();
+    // A secondary window shown on `screen`, or null (nothing left behind).
+    SecondaryWindow* CreateSecondaryWindow(QScreen& screen);
 
     std::unique_ptr<ProfileStore> m_store;
     const Clock& m_clock;
     bool m_readProblemSaid = false; // the settings' read problem has been put on stderr
     QPointer<SaverWindow> m_mainWnd;
     std::vector<QPointer<ScreenCover>> m_covers;
+    std::vector<QPointer<SecondaryWindow>> m_secondaries;
     QWindow* m_host = nullptr;                   // hack mode: the window drawn into, not owned
     QSize m_hostSize;                            // hack mode: its size, logical pixels
     std::optional<TimeSample> m_lastReplacement; // clock time of the last replacement made or tried

@@ -11,11 +11,13 @@ namespace chronivo {
 std::int32_t s_stripeWidth = 1;
 std::int32_t s_lagCount = 0;
 std::int32_t s_lastTimeBase = 0;
+PaceRole s_paceRole = PaceRole::Check;
 
 void ResetStripeStateForTesting() {
     s_stripeWidth = 1;
     s_lagCount = 0;
     s_lastTimeBase = 0;
+    s_paceRole = PaceRole::Check;
 }
 
 std::int32_t TimeBase(std::int32_t milliseconds, std::int32_t second, std::int32_t minute) {
@@ -171,12 +173,17 @@ void PaceCheck(std::int32_t timeBase, std::int32_t width, std::int32_t& rainbow)
 std::uint32_t PaintBackground(QImage& dc, const FrameRect& rect, std::int32_t width,
                               std::int32_t timeBase, std::int32_t speed, std::int32_t& rainbow) {
     const std::uint32_t backColor = HueColor(SolidPhase(timeBase, speed));
+    if (s_paceRole == PaceRole::FollowSolid) {
+        rainbow = 0;
+    }
     if (rainbow == 0) {
         FillSolid(dc, rect, backColor);
         return backColor;
     }
     PaintStripes(dc, rect, width, timeBase, speed, s_stripeWidth);
-    PaceCheck(timeBase, width, rainbow);
+    if (s_paceRole == PaceRole::Check) {
+        PaceCheck(timeBase, width, rainbow);
+    }
     return backColor;
 }
 

@@ -47,7 +47,17 @@ extern std::int32_t s_stripeWidth;
 extern std::int32_t s_lagCount;
 extern std::int32_t s_lastTimeBase;
 
-// Puts the three back to their start values (1, 0, 0), as in a fresh process. Tests only.
+// Which striped frames run the pace check. The saver's windows on the other screens paint the
+// same tenths as the main window; were their frames counted too, each would look like a frame
+// standing still after the main window's, and they would hide its real lag as well. So only the
+// main window's frames check (Check, the start value); the others' follow it: stripes
+// s_stripeWidth wide and no check while the main window paints stripes (FollowStriped), solid
+// colour once it has gone solid (FollowSolid, which clears their own flag for good).
+enum class PaceRole { Check, FollowStriped, FollowSolid };
+extern PaceRole s_paceRole;
+
+// Puts the three back to their start values (1, 0, 0), and s_paceRole to Check, as in a fresh
+// process. Tests only.
 void ResetStripeStateForTesting();
 
 // A colour 0x00BBGGRR as Qt wants it, and as a pixel of a 32-bit RGB buffer (0xFFRRGGBB).
@@ -77,8 +87,9 @@ void PaceCheck(std::int32_t timeBase, std::int32_t width, std::int32_t& rainbow)
 // The background step of a frame. `rect` is the frame rectangle in buffer pixels, width its
 // width, timeBase 0..36000, speed as UsableSpeed gives it, rainbow the window's striped flag.
 // Solid (rainbow 0): fills rect with HueColor(SolidPhase). Striped: PaintStripes with
-// s_stripeWidth, then PaceCheck, which may clear rainbow. Returns the frame's background colour
-// (the solid colour, or the stripe at x = 0).
+// s_stripeWidth, then PaceCheck, which may clear rainbow; s_paceRole may skip the check or clear
+// rainbow first. Returns the frame's background colour (the solid colour, or the stripe at
+// x = 0).
 std::uint32_t PaintBackground(QImage& dc, const FrameRect& rect, std::int32_t width,
                               std::int32_t timeBase, std::int32_t speed, std::int32_t& rainbow);
 

@@ -114,6 +114,25 @@ void SaverWindowBase::ShowFullScreenOn(QScreen& screen) {
     showFullScreen();
 }
 
+bool SaverWindowBase::CreateOnScreen(QScreen& screen) {
+    // The main saver window keeps the focus and the grabs.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QString());
+    if (m_wayland) {
+        ShowFullScreenOn(screen);
+        return windowHandle() != nullptr && isVisible();
+    }
+    // The native window is placed on its screen before it is shown, so it never appears on the
+    // primary screen first.
+    winId();
+    if (windowHandle() != nullptr) {
+        windowHandle()->setScreen(&screen);
+    }
+    setGeometry(screen.geometry());
+    show();
+    return windowHandle() != nullptr && isVisible();
+}
+
 bool SaverWindowBase::CreateInside(QWindow& host, QSize size) {
     m_hosted = true;
     // Input goes through to the host's window (an empty input shape on X11), and the window never

@@ -43,6 +43,12 @@ public:
     bool CreateInside(QWindow& host, QSize size);
     bool IsHosted() const { return m_hosted; }
 
+    // Shows the window frameless, on top, over the whole of `screen`, one other than the primary
+    // (on Wayland: full screen on its output), pointer invisible, with the saver's exit rules. It
+    // never takes the focus from the main saver window and grabs nothing: that window holds the
+    // grabs. True when the window is on screen.
+    bool CreateOnScreen(QScreen& screen);
+
     // Takes the window out of service for good once a fresh window has replaced it: it refuses
     // further close requests, stops asking for the grabs, and is deleted by the event loop
     // (deleteLater) without ending the run.

@@ -1,5 +1,7 @@
 #include "app/saver_app.h"
 
+#include "saver/frame_composer.h"
+#include "saver/rainbow.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
 #include "support/memory_profile_store.h"
@@ -9,7 +11,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
@@ -20,11 +21,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <ctime>
 #include <memory>
 #include <vector>
 
 // These tests need two screens: they run in a QApplication of their own on the offscreen platform
-// configured with screen A (800 x 600 at 0,0, the primary) and screen B (640 x 480 at 800,0).
+// configured with screen A (800 x 600 at 0,0, the primary, 96 dpi) and screen B (640 x 480 at
+// 800,0, 120 dpi at scale factor 1), in UTC.
 
 namespace chronivo {
 namespace {
@@ -40,60 +44,191 @@ protected:
         ASSERT_EQ(QGuiApplication::screens().size(), 2);
         ASSERT_EQ(QGuiApplication::primaryScreen()->geometry(), kScreenA);
         SaverWindowBase::ResetMouseStateForTesting();
-        m_app = std::make_unique<SaverApp>(std::make_unique<MemoryProfileStore>(), m_clock);
+        ResetStripeStateForTesting();
     }
     void TearDown() override {
         m_app.reset();
         PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
+        ResetStripeStateForTesting();
     }
 
-    FixedClock m_clock{TimeSample{1'767'225'600, 0}};
+    // Starts the saver with the "AllScreens" and "Rainbow" settings given and lets it paint.
+    void Start(int allScreens, int rainbow = 0) {
+        m_app.reset();
+        PumpEvents();
+        auto store = std::make_unique<MemoryProfileStore>();
+        store->WriteProfileInt(QStringLiteral("ScreenSaver"), QStringLiteral("AllScreens"),
+                               allScreens);
+        store->WriteProfileInt(QStringLiteral("ScreenSaver"), QStringLiteral("Rainbow"), rainbow);
+        m_app = std::make_unique<SaverApp>(std::move(store), m_clock);
+        ASSERT_TRUE(m_app->InitInstance(QStringLiteral("/s")));
+        ASSERT_NE(m_app->MainWindow(), nullptr);
+        PumpEvents();
+    }
+
+    // The one window over the second screen, a cover or a secondary window; null when it is gone
+    // or there is not exactly one.
+    SaverWindowBase* OtherWindow() const {
+        const std::vector<ScreenCover*> covers = m_app->Covers();
+        const std::vector<SecondaryWindow*> windows = m_app->SecondaryWindows();
+        if (covers.size() + windows.size() != 1) {
+            return nullptr;
+        }
+        return covers.empty() ? static_cast<SaverWindowBase*>(windows[0]) : covers[0];
+    }
+
+    FixedClock m_clock{TimeSample{1'767'225'600, 0}}; // 2026-01-01 00:00:00 UTC
     std::unique_ptr<SaverApp> m_app;
 };
 
-TEST_F(TwoScreenTest, TheOtherScreenGetsABlackCover) {
-    // The saver window covers the primary screen; the second screen gets one cover of its size.
-    ASSERT_TRUE(m_app->InitInstance(QStringLiteral("/s")));
-    ASSERT_NE(m_app->MainWindow(), nullptr);
-    EXPECT_EQ(m_app->MainWindow()->geometry(), kScreenA);
-    const std::vector<ScreenCover*> covers = m_app->Covers();
-    ASSERT_EQ(covers.size(), 1u);
-    ASSERT_NE(covers[0], nullptr);
-    EXPECT_TRUE(covers[0]->isVisible());
-    EXPECT_EQ(covers[0]->geometry(), kScreenB);
-    EXPECT_EQ(covers[0]->screen(), QGuiApplication::screens().at(1));
+// "AllScreens" as stored, and whether the second screen then shows the saver's frames.
+struct AllScreensCase {
+    int allScreens;
+    bool frames;
+};
+const AllScreensCase kAllScreensCases[] = {{0, false}, {1, true}, {7, true}};
+
+TEST_F(TwoScreenTest, TheOtherScreenGetsACoverOrTheSaversFrames) {
+    // The saver window covers the primary screen; the second screen gets one window of its size
+    // on it: black, or the saver's frame composed for that screen's size and dpi (120 there,
+    // 96 on the primary), with fonts of its own.
+    for (const AllScreensCase& c : kAllScreensCases) {
+        SCOPED_TRACE(c.allScreens);
+        Start(c.allScreens);
+        EXPECT_EQ(m_app->MainWindow()->geometry(), kScreenA);
+        SaverWindowBase* other = OtherWindow();
+        ASSERT_NE(other, nullptr);
+        EXPECT_TRUE(other->isVisible());
+        EXPECT_EQ(other->geometry(), kScreenB);
+        EXPECT_EQ(other->screen(), QGuiApplication::screens().at(1));
+        EXPECT_TRUE(other->testAttribute(Qt::WA_ShowWithoutActivating));
+        auto* window = qobject_cast<SecondaryWindow*>(other);
+        ASSERT_EQ(window != nullptr, c.frames);
+        if (window == nullptr) {
+            continue;
+        }
+        const FrameComposer* mainComposer = m_app->MainWindow()->Composer();
+        ASSERT_NE(window->Composer(), nullptr);
+        ASSERT_NE(mainComposer, nullptr);
+        EXPECT_EQ(window->Composer()->Dpi(), 120);
+        EXPECT_EQ(mainComposer->Dpi(), 96);
+        const QImage image = window->grab().toImage();
+        ASSERT_EQ(image.size(), kScreenB.size());
+        EXPECT_EQ(image.pixel(kScreenB.width() - 1, kScreenB.height() - 1) & 0xFFFFFF,
+                  ToPixel(window->BackColor()) & 0xFFFFFF);
+    }
 }
 
-TEST_F(TwoScreenTest, CoversAreReplacedWithTheSaverWindow) {
-    // A failed frame replaces the saver window and, with it, the covers: the old ones go without
-    // ending the run, fresh ones cover the second screen.
-    ASSERT_TRUE(m_app->InitInstance(QStringLiteral("/s")));
-    QPointer<SaverWindow> oldWindow = m_app->MainWindow();
-    QPointer<ScreenCover> oldCover = m_app->Covers().at(0);
-    oldWindow->FailNextFrameForTesting();
-    oldWindow->repaint();
-    PumpEvents();
-    EXPECT_TRUE(oldWindow.isNull());
-    EXPECT_TRUE(oldCover.isNull());
-    ASSERT_NE(m_app->MainWindow(), nullptr);
-    const std::vector<ScreenCover*> covers = m_app->Covers();
-    ASSERT_EQ(covers.size(), 1u);
-    ASSERT_NE(covers[0], nullptr);
-    EXPECT_EQ(covers[0]->geometry(), kScreenB);
+// Which window's frame fails.
+enum class Failing { Main, Other };
+struct ReplacementCase {
+    int allScreens;
+    Failing failing;
+};
+const ReplacementCase kReplacementCases[] = {
+    {0, Failing::Main}, {1, Failing::Main}, {1, Failing::Other}};
+
+TEST_F(TwoScreenTest, AFailedFrameReplacesEveryScreensWindow) {
+    // A failed frame on either screen replaces the saver window and the second screen's window
+    // with it: the old ones go without ending the run, fresh ones of the same kind take over.
+    for (const ReplacementCase& c : kReplacementCases) {
+        SCOPED_TRACE(c.allScreens * 10 + static_cast<int>(c.failing));
+        Start(c.allScreens);
+        QPointer<SaverWindow> oldWindow = m_app->MainWindow();
+        QPointer<SaverWindowBase> oldOther = OtherWindow();
+        ASSERT_FALSE(oldOther.isNull());
+        SaverWindow* failing = c.failing == Failing::Main
+                                   ? oldWindow.data()
+                                   : qobject_cast<SecondaryWindow*>(oldOther.data());
+        ASSERT_NE(failing, nullptr);
+        failing->FailNextFrameForTesting();
+        failing->repaint();
+        PumpEvents();
+        EXPECT_TRUE(oldWindow.isNull());
+        EXPECT_TRUE(oldOther.isNull());
+        ASSERT_NE(m_app->MainWindow(), nullptr);
+        const SaverWindowBase* other = OtherWindow();
+        ASSERT_NE(other, nullptr);
+        EXPECT_EQ(other->geometry(), kScreenB);
+        EXPECT_EQ(qobject_cast<const SecondaryWindow*>(other) != nullptr, c.allScreens != 0);
+    }
 }
 
-TEST_F(TwoScreenTest, AKeyOnTheCoverEndsTheRun) {
-    // Input on the second screen's cover ends the run with exit code 0, as on the saver window.
-    ASSERT_TRUE(m_app->InitInstance(QStringLiteral("/s")));
-    QPointer<ScreenCover> cover = m_app->Covers().at(0);
-    QEventLoop loop;
-    QTimer::singleShot(0, [&] { QTest::keyClick(cover.data(), Qt::Key_Space); });
-    // Only a guard against hanging, never reached when the run ends.
-    QTimer::singleShot(20000, &loop, [&] { loop.exit(99); });
-    EXPECT_EQ(loop.exec(), 0);
-    PumpEvents();
-    EXPECT_TRUE(cover.isNull());
+TEST_F(TwoScreenTest, AKeyOnTheOtherScreenEndsTheRun) {
+    // Input on the second screen's window ends the run with exit code 0, as on the saver window.
+    for (const AllScreensCase& c : kAllScreensCases) {
+        SCOPED_TRACE(c.allScreens);
+        Start(c.allScreens);
+        QPointer<SaverWindowBase> other = OtherWindow();
+        ASSERT_FALSE(other.isNull());
+        // The application's own loop, as in a run: a loop of its own would not start again
+        // once the first case has ended one with QCoreApplication::exit. The guard only keeps
+        // a failing case from hanging.
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        guard.start(20000);
+        QTimer::singleShot(0, other.data(), [&] { QTest::keyClick(other.data(), Qt::Key_Space); });
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+        PumpEvents();
+        EXPECT_TRUE(other.isNull());
+    }
+}
+
+// Striped frames on both screens: six frames of the main window `stepMs` apart from 00:00:00.1,
+// each followed by one of the second screen's `offsetMs` later; then the pace state.
+struct PaceCase {
+    const char* fact;
+    int stepMs;
+    int offsetMs;
+    std::int32_t lagCount;
+    std::int32_t stripeWidth;
+};
+const PaceCase kPaceCases[] = {
+    {"both screens paint every tenth: no lag", 100, 0, 0, 1},
+    {"the main window paints every other tenth: its fifth lag widens the stripes, once", 200, 0, 0,
+     2},
+    {"the second screen's frames in the tenths between hide none of it", 200, 100, 0, 2},
+};
+
+TEST_F(TwoScreenTest, OnlyTheMainWindowsFramesKeepThePace) {
+    for (const PaceCase& c : kPaceCases) {
+        SCOPED_TRACE(c.fact);
+        Start(1, 1);
+        auto* other = qobject_cast<SecondaryWindow*>(OtherWindow());
+        ASSERT_NE(other, nullptr);
+        // As at the start of a run whose last striped frame had time base 0.
+        ResetStripeStateForTesting();
+        for (int i = 0; i < 6; ++i) {
+            m_clock.Set(TimeSample{1'767'225'600, 0});
+            m_clock.Advance(100 + i * c.stepMs);
+            m_app->MainWindow()->repaint();
+            m_clock.Advance(c.offsetMs);
+            other->repaint();
+            EXPECT_EQ(s_paceRole, PaceRole::Check);
+        }
+        EXPECT_EQ(s_lagCount, c.lagCount);
+        EXPECT_EQ(s_stripeWidth, c.stripeWidth);
+        EXPECT_TRUE(other->Composer()->Rainbow());
+    }
+}
+
+TEST_F(TwoScreenTest, TheSecondScreenGoesSolidWithTheMainWindow) {
+    // The main window's fifth lag with stripes already wider than an eighth of it (100 pixels)
+    // makes it solid; the second screen's next frame is solid too, for good.
+    Start(1, 1);
+    auto* other = qobject_cast<SecondaryWindow*>(OtherWindow());
+    ASSERT_NE(other, nullptr);
+    s_stripeWidth = 101;
+    s_lagCount = 4;
+    m_clock.Set(TimeSample{1'767'225'601, 0});
+    other->repaint();
+    EXPECT_TRUE(other->Composer()->Rainbow());
+    m_app->MainWindow()->repaint();
+    ASSERT_FALSE(m_app->MainWindow()->Composer()->Rainbow());
+    other->repaint();
+    EXPECT_FALSE(other->Composer()->Rainbow());
 }
 
 } // namespace
@@ -109,11 +244,13 @@ int main(int argc, char** argv) {
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly) || file.write(R"({"screens": [
             {"name": "A", "x": 0, "y": 0, "width": 800, "height": 600, "logicalDpi": 96},
-            {"name": "B", "x": 800, "y": 0, "width": 640, "height": 480, "logicalDpi": 96}]})") <
-                                                0) {
+            {"name": "B", "x": 800, "y": 0, "width": 640, "height": 480, "logicalDpi": 120,
+             "logicalBaseDpi": 120}]})") < 0) {
         return 1;
     }
     file.close();
+    qputenv("TZ", "UTC");
+    tzset();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QDir::toNativeSeparators(config).toUtf8());
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
