@@ -121,6 +121,33 @@ HEADLESS-2 $WL_W 0 640 480"
     esac
     expect_exit 0
     ;;
+second-output-frames)
+    # With AllScreens=1 the second output shows the saver's frames instead of black, composed for
+    # its own 640 x 480: no black in its corners and more colours than a background alone. A key
+    # then ends the run.
+    mkdir -p "$XDG_CONFIG_HOME/Velstrand/Utilities"
+    printf '[ScreenSaver]\nAllScreens=1\n' >"$XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf"
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R 65534:65534 "$XDG_CONFIG_HOME"
+    fi
+    add_output 640 480 "$WL_W" 0
+    start_saver "HEADLESS-1 0 0 $WL_W $WL_H focused
+HEADLESS-2 $WL_W 0 640 480"
+    # As for the cover: sway redraws the output once the pointer is over it.
+    wl_move $((WL_W + 200)) 200
+    expect_running "the pointer entering the second output closed the saver"
+    framed() {
+        local shot=$E2E_TMP/output2.ppm p
+        as_wl_user grim -o HEADLESS-2 -t ppm - >"$shot"
+        for p in 0,479 639,0 639,479; do
+            [ "$(convert "ppm:$shot" -format "%[hex:u.p{$p}]" info:)" != 000000 ] || return 1
+        done
+        [ "$(convert "ppm:$shot" -format %k info:)" -gt 1 ]
+    }
+    wait_until "the saver's frames on the second output" framed
+    wl_key b
+    expect_exit 0
+    ;;
 *)
     fail "unknown case '$CASE'"
     ;;
