@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -174,6 +175,28 @@ TEST_F(TwoScreenTest, AKeyOnTheOtherScreenEndsTheRun) {
         PumpEvents();
         EXPECT_TRUE(other.isNull());
     }
+}
+
+TEST_F(TwoScreenTest, AHostedSaverLeavesTheOtherScreensAlone) {
+    // Hack mode with "AllScreens" on: the host's program covers the screens, so neither the start
+    // nor a replacement puts a window of ours on the second one.
+    auto store = std::make_unique<MemoryProfileStore>();
+    store->WriteProfileInt(QStringLiteral("ScreenSaver"), QStringLiteral("AllScreens"), 1);
+    m_app = std::make_unique<SaverApp>(std::move(store), m_clock);
+    QWindow host;
+    host.resize(320, 240);
+    host.create();
+    host.show();
+    ASSERT_TRUE(m_app->InitHosted(host, QSize(320, 240)));
+    QPointer<SaverWindow> oldWindow = m_app->MainWindow();
+    oldWindow->FailNextFrameForTesting();
+    oldWindow->repaint();
+    PumpEvents();
+    EXPECT_TRUE(oldWindow.isNull());
+    ASSERT_NE(m_app->MainWindow(), nullptr);
+    EXPECT_TRUE(m_app->SecondaryWindows().empty());
+    EXPECT_TRUE(m_app->Covers().empty());
+    m_app.reset();
 }
 
 // Striped frames on both screens: six frames of the main window `stepMs` apart from 00:00:00.1,
