@@ -27,9 +27,9 @@ namespace {
 
 // The dialog's client area in dialog units: the template's 186 x 135, grown to the right and
 // downwards for the "Start the saver after" row below the countdown group, whose texts need more
-// than the template's width.
+// than the template's width, and for the row of buttons below that.
 constexpr int kDialogWidthUnits = 212;
-constexpr int kDialogHeightUnits = 155;
+constexpr int kDialogHeightUnits = 175;
 
 // The countdown modes in combo order: an item's index is the mode it stands for.
 const char* const kModeItems[] = {
@@ -168,26 +168,47 @@ void ConfigDialog::CreateControls() {
     auto* startAfterLabel =
         MakeLabel(this, "startAfterLabel", QStringLiteral("minutes without input"));
 
+    // The last row: a place of the user's own for the city list (shown with the list), and the
+    // options beyond this window's.
+    m_addPlaceButton = new QPushButton(QStringLiteral("Add a place..."), this);
+    m_addPlaceButton->setObjectName(QStringLiteral("addPlaceButton"));
+    m_addPlaceButton->setVisible(false);
+    m_moreOptionsButton = new QPushButton(QStringLiteral("More options..."), this);
+    m_moreOptionsButton->setObjectName(QStringLiteral("moreOptionsButton"));
+
     m_placements = {
-        {m_okButton, 129, 7, 50, 14},        {m_datePicker, 13, 106, 60, 15},
-        {m_timePicker, 113, 106, 60, 15},    {m_yearEdit, 72, 106, 42, 15},
-        {m_titleEdit, 133, 88, 40, 14},      {titleLabel, 115, 90, 14, 8},
-        {m_modeCombo, 13, 87, 82, 41},       {group, 7, 78, 172, 50},
-        {m_use24HourBox, 19, 24, 56, 10},    {m_useSecondsBox, 19, 41, 63, 10},
-        {m_useWorldTimeBox, 19, 58, 49, 10}, {m_cityList, 7, 75, 172, 53},
-        {m_speedSlider, 90, 57, 86, 15},     {slowLabel, 160, 43, 16, 8},
-        {fastLabel, 90, 43, 14, 8},          {colorLabel, 112, 43, 43, 8},
-        {m_speedLabel, 90, 31, 86, 8},       {m_useRainbowBox, 19, 7, 61, 10},
-        {m_startAfterBox, 7, 136, 86, 10},   {m_startAfterEdit, 95, 134, 32, 14},
+        {m_okButton, 129, 7, 50, 14},
+        {m_datePicker, 13, 106, 60, 15},
+        {m_timePicker, 113, 106, 60, 15},
+        {m_yearEdit, 72, 106, 42, 15},
+        {m_titleEdit, 133, 88, 40, 14},
+        {titleLabel, 115, 90, 14, 8},
+        {m_modeCombo, 13, 87, 82, 41},
+        {group, 7, 78, 172, 50},
+        {m_use24HourBox, 19, 24, 56, 10},
+        {m_useSecondsBox, 19, 41, 63, 10},
+        {m_useWorldTimeBox, 19, 58, 49, 10},
+        {m_cityList, 7, 75, 172, 53},
+        {m_speedSlider, 90, 57, 86, 15},
+        {slowLabel, 160, 43, 16, 8},
+        {fastLabel, 90, 43, 14, 8},
+        {colorLabel, 112, 43, 43, 8},
+        {m_speedLabel, 90, 31, 86, 8},
+        {m_useRainbowBox, 19, 7, 61, 10},
+        {m_startAfterBox, 7, 136, 86, 10},
+        {m_startAfterEdit, 95, 134, 32, 14},
         {startAfterLabel, 129, 137, 76, 8},
+        {m_addPlaceButton, 7, 154, 64, 14},
+        {m_moreOptionsButton, 141, 154, 64, 14},
     };
 
-    // The tab order of the template, then the row below it; labels and the group box take no
+    // The tab order of the template, then the rows below it; labels and the group box take no
     // focus.
     QWidget* const tabOrder[] = {
-        m_okButton,    m_datePicker,    m_timePicker,    m_yearEdit,        m_titleEdit,
-        m_modeCombo,   m_use24HourBox,  m_useSecondsBox, m_useWorldTimeBox, m_cityList,
-        m_speedSlider, m_useRainbowBox, m_startAfterBox, m_startAfterEdit};
+        m_okButton,        m_datePicker,     m_timePicker,     m_yearEdit,
+        m_titleEdit,       m_modeCombo,      m_use24HourBox,   m_useSecondsBox,
+        m_useWorldTimeBox, m_cityList,       m_speedSlider,    m_useRainbowBox,
+        m_startAfterBox,   m_startAfterEdit, m_addPlaceButton, m_moreOptionsButton};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -197,6 +218,8 @@ void ConfigDialog::CreateControls() {
     connect(m_useWorldTimeBox, &QCheckBox::clicked, this, &ConfigDialog::OnWorldTime);
     connect(m_speedSlider, &SpeedSlider::MouseReleased, this, &ConfigDialog::OnSpeedReleased);
     connect(m_startAfterBox, &QCheckBox::toggled, this, &ConfigDialog::OnStartAfter);
+    connect(m_addPlaceButton, &QPushButton::clicked, this, &ConfigDialog::OnAddPlace);
+    connect(m_moreOptionsButton, &QPushButton::clicked, this, &ConfigDialog::OnMoreOptions);
 }
 
 void ConfigDialog::PlaceControls() {

@@ -16,6 +16,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QSpinBox;
 class QTimeEdit;
@@ -32,7 +33,8 @@ class SpeedSlider;
 // "m_timePicker", "m_yearEdit", "m_titleEdit", "titleLabel", "m_modeCombo", "countdownGroup",
 // "use24Hour", "useSeconds", "useWorldTime", "m_cityList", "m_speedSlider", "slowLabel",
 // "fastLabel", "colorChangeLabel", "speedText", "useRainbow", "startAfter",
-// "m_startAfterEdit", "startAfterLabel".
+// "m_startAfterEdit", "startAfterLabel", "addPlaceButton", "moreOptionsButton". The dialogs
+// these two buttons open are its children: "addPlaceDialog" and "moreOptionsDialog".
 class ConfigDialog : public QDialog {
     Q_OBJECT
 public:
@@ -69,7 +71,12 @@ private:
 
     void OnInitDialog();
     void FillCityList();
+    // Selects the stored entries: a city of the table by its text, an entry with a zone of its
+    // own (a place the user added) as an item of its own.
     void RestoreCitySelection();
+    // Puts a place the user named into the list at its alphabetical place, selected: shown as
+    // `name`, stored with `zoneCode` and the tz zone `zoneId`.
+    QListWidgetItem* AddOwnPlace(const QString& name, const QString& zoneId, int zoneCode);
     // Selects the combo item of m_mode and enables the target controls that the mode uses.
     void ApplyMode();
     // Quantises the slider's position into m_speedValue and shows it in the read-out.
@@ -83,6 +90,9 @@ private:
     void OnSpeedReleased();
     // Enables the minutes field while "Start the saver after" is checked.
     void OnStartAfter();
+    // Open their dialogs over this one; neither waits, each is gone once it closes.
+    void OnAddPlace();
+    void OnMoreOptions();
     void OnOK();
 
     ProfileStore& m_app;
@@ -121,6 +131,8 @@ private:
     QLabel* m_speedLabel = nullptr;
     QCheckBox* m_startAfterBox = nullptr;
     QSpinBox* m_startAfterEdit = nullptr;
+    QPushButton* m_addPlaceButton = nullptr;
+    QPushButton* m_moreOptionsButton = nullptr;
 
     // A control and its rectangle in dialog units.
     struct Placement {

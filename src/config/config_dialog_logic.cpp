@@ -3,7 +3,9 @@
 // config_dialog.cpp.
 #include "config/config_dialog.h"
 
+#include "config/add_place.h"
 #include "config/config_values.h"
+#include "config/more_options.h"
 #include "config/speed_slider.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
@@ -15,8 +17,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTimeEdit>
+#include <QTimeZone>
 
 #include <algorithm>
 
@@ -33,8 +37,14 @@ constexpr int kModeCount = 6;
 // The year in which mode 4 shows its month and day: a leap year, so 29 February can be shown.
 constexpr int kFarPickerYear = 2000;
 
-// Where each list item keeps its city's ZoneCode.
+// Where each list item keeps its city's ZoneCode, and a place the user added its tz zone
+// ("Asia/Kathmandu"); the table's cities keep no zone there.
 constexpr int kZoneRole = Qt::UserRole;
+constexpr int kTzRole = Qt::UserRole + 1;
+
+bool IsOwnPlace(const QListWidgetItem* item) {
+    return !item->data(kTzRole).toString().isEmpty();
+}
 
 // Keeps the change notifications of the controls out while values move.
 class ExchangeGuard {
@@ -184,16 +194,50 @@ void ConfigDialog::RestoreCitySelection() {
         if (text.isEmpty()) {
             continue; // a missing entry names no city
         }
+        const QString zoneId = ReadString(m_app, keys::WTtz, WorldTzKey(i));
+        if (!zoneId.isEmpty()) {
+            // A place of the user's own is kept as stored, even with a zone this system lacks:
+            // its code then still places it for the saver. A known zone's code is made anew, in
+            // case its offsets have changed since.
+            const QTimeZone zone(zoneId.toUtf8());
+            const int code = zone.isValid()
+                                 ? ZoneCodeOf(zone, m_clock.Now().seconds)
+                                 : ReadInt(m_app, keys::WTzone, WorldZoneKey(i), Reader::Dialog);
+            AddOwnPlace(text, zoneId, code);
+            continue;
+        }
         // The first city from the top whose name begins with the stored text, ignoring case;
         // no city's name begins with another's, so this is the city of that name.
         for (int row = 0; row < m_cityList->count(); ++row) {
             QListWidgetItem* item = m_cityList->item(row);
-            if (item->text().startsWith(text, Qt::CaseInsensitive)) {
+            if (!IsOwnPlace(item) && item->text().startsWith(text, Qt::CaseInsensitive)) {
                 item->setSelected(true);
                 break;
             }
         }
     }
+}
+
+QListWidgetItem* ConfigDialog::AddOwnPlace(const QString& name, const QString& zoneId,
+                                           int zoneCode) {
+    const ExchangeGuard guard(m_exchanging);
+    int row = 0;
+    while (row < m_cityList->count() &&
+           QString::compare(m_cityList->item(row)->text(), name, Qt::CaseInsensitive) <= 0) {
+        QListWidgetItem* item = m_cityList->item(row);
+        if (item->text() == name && item->data(kTzRole).toString() == zoneId) {
+            item->setSelected(true); // stored twice: one item is enough
+            return item;
+        }
+        ++row;
+    }
+    auto* item = new QListWidgetItem(name);
+    item->setData(kZoneRole, zoneCode);
+    item->setData(kTzRole, zoneId);
+    item->setToolTip(QString(zoneId).replace(QLatin1Char('_'), QLatin1Char(' ')));
+    m_cityList->insertItem(row, item);
+    item->setSelected(true);
+    return item;
 }
 
 void ConfigDialog::ApplyMode() {
@@ -247,6 +291,7 @@ void ConfigDialog::OnWorldTime() {
     }
     const bool world = m_useWorldTime != 0;
     m_cityList->setVisible(world);
+    m_addPlaceButton->setVisible(world);
     for (QWidget* control : {static_cast<QWidget*>(m_modeCombo), static_cast<QWidget*>(m_titleEdit),
                              static_cast<QWidget*>(m_yearEdit), static_cast<QWidget*>(m_timePicker),
                              static_cast<QWidget*>(m_datePicker)}) {
@@ -263,6 +308,30 @@ void ConfigDialog::OnSpeedReleased() {
 
 void ConfigDialog::OnStartAfter() {
     m_startAfterEdit->setEnabled(m_startAfterBox->isChecked());
+}
+
+void ConfigDialog::OnAddPlace() {
+    QStringList names;
+    for (int row = 0; row < m_cityList->count(); ++row) {
+        names << m_cityList->item(row)->text();
+    }
+    auto* dialog =
+        new AddPlaceDialog(this, names, [this](const QString& text) { ShowMessage(text); });
+    connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const QByteArray zoneId = dialog->ZoneId();
+        QListWidgetItem* item = AddOwnPlace(dialog->PlaceName(), QString::fromUtf8(zoneId),
+                                            ZoneCodeOf(QTimeZone(zoneId), m_clock.Now().seconds));
+        m_cityList->scrollToItem(item);
+    });
+    dialog->open();
+}
+
+void ConfigDialog::OnMoreOptions() {
+    auto* dialog =
+        new MoreOptionsDialog(this, m_app, [this](const QString& text) { ShowMessage(text); });
+    connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    dialog->open();
 }
 
 void ConfigDialog::OnOK() {
@@ -317,6 +386,9 @@ bool ConfigDialog::WriteSettings() {
             const QListWidgetItem* item = chosen[static_cast<std::size_t>(i)];
             put(WorldTextKey(i), item->text());
             put(WorldZoneKey(i), item->data(kZoneRole).toInt());
+            // Written for every entry, empty for a city of the table, so no zone a place of the
+            // user's once stored here stays behind for the city that replaces it.
+            put(WorldTzKey(i), item->data(kTzRole).toString());
         }
     }
 
@@ -337,9 +409,7 @@ bool ConfigDialog::WriteSettings() {
     if (!WriteValues(m_app, values)) {
         // The store says what went wrong in a sentence for the user, naming the place; the
         // dialog keeps everything entered for another try.
-        const QString reason = m_app.LastError();
-        ShowMessage(reason.isEmpty() ? QStringLiteral("Your settings could not be saved.")
-                                     : reason);
+        ShowMessage(SaveFailureText(m_app.LastError()));
         return false;
     }
     return true;

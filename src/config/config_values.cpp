@@ -28,6 +28,10 @@ QString SpeedText(int speed) {
     return QString::asprintf("cycle in %.2f minutes", speed * 0.01);
 }
 
+QString SaveFailureText(const QString& storeError) {
+    return storeError.isEmpty() ? QStringLiteral("Your settings could not be saved.") : storeError;
+}
+
 std::optional<int> ParseWholeNumber(const QString& text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) {

@@ -21,6 +21,10 @@ int QuantiseSpeed(int position);
 // decimal point whatever the user's locale ("cycle in 10.00 minutes" for 1000).
 QString SpeedText(int speed);
 
+// What the user is told when settings could not be stored: the store's own sentence, which names
+// the place and the problem, or a plain one when the store gave none.
+QString SaveFailureText(const QString& storeError);
+
 // The Year box's value: a whole decimal number with an optional sign and blanks around it that
 // fits a signed 32-bit int; nothing for any other text, the empty one included.
 std::optional<int> ParseWholeNumber(const QString& text);

@@ -195,9 +195,9 @@ TEST_F(DialogTest, TheYearMessageIsARealMessageBoxOverTheDialog) {
 
 TEST_F(DialogTest, AFailedWriteIsReportedOnceAndNothingMoreIsWritten) {
     // Whichever write fails, the ones after it are not tried.
-    const QStringList order = {"Option",  "24Hour",  "ShowSec", "WorldTime", "Speed",     "Rainbow",
-                               "WTcount", "WTtext0", "WTzone0", "Year",      "Month",     "Day",
-                               "Hour",    "Minute",  "Second",  "Title",     "StartAfter"};
+    const QStringList order = {"Option",  "24Hour",  "ShowSec", "WorldTime", "Speed", "Rainbow",
+                               "WTcount", "WTtext0", "WTzone0", "WTtz0",     "Year",  "Month",
+                               "Day",     "Hour",    "Minute",  "Second",    "Title", "StartAfter"};
     for (int failing = 1; failing <= order.size(); ++failing) {
         StoreTarget(3, 2027, 12, 24, 18, 0, 0);
         m_store.PutInt(QStringLiteral("WorldTime"), 1);

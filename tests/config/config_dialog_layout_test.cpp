@@ -21,7 +21,7 @@ struct ControlCase {
     int x, y, width, height;
 };
 
-// The dialog's controls in tab order of the template, then the row below it, with their texts
+// The dialog's controls in tab order of the template, then the rows below it, with their texts
 // and rectangles in dialog units.
 const ControlCase kControls[] = {
     {"okButton", "OK", 129, 7, 50, 14},
@@ -45,6 +45,8 @@ const ControlCase kControls[] = {
     {"startAfter", "Start the saver after", 7, 136, 86, 10},
     {"m_startAfterEdit", nullptr, 95, 134, 32, 14},
     {"startAfterLabel", "minutes without input", 129, 137, 76, 8},
+    {"addPlaceButton", "Add a place...", 7, 154, 64, 14},
+    {"moreOptionsButton", "More options...", 141, 154, 64, 14},
 };
 
 QString TextOf(QWidget* control) {
@@ -96,8 +98,8 @@ void ExpectTemplateArrangement(const ConfigDialog& dialog) {
             EXPECT_EQ(control->geometry(), expected) << c.name;
         }
     }
-    // The template's 186 x 135, grown for the row below it.
-    const QRect client = ExpectedRect(font, {"dialog", nullptr, 0, 0, 212, 155});
+    // The template's 186 x 135, grown for the rows below it.
+    const QRect client = ExpectedRect(font, {"dialog", nullptr, 0, 0, 212, 175});
     EXPECT_EQ(dialog.size(), client.size());
 }
 
@@ -111,10 +113,15 @@ TEST_F(DialogTest, HasTheCaptionAndEveryControlWithItsText) {
             EXPECT_EQ(TextOf(control), QString::fromLatin1(c.text)) << c.name;
         }
     }
-    // No Cancel button: OK is the only push button, and the default one.
+    // No Cancel button: OK is the default one, and every other push button opens a dialog.
     const QList<QPushButton*> buttons = m_dialog->findChildren<QPushButton*>();
-    ASSERT_EQ(buttons.size(), 1);
-    EXPECT_TRUE(buttons.front()->isDefault());
+    ASSERT_EQ(buttons.size(), 3);
+    for (const QPushButton* button : buttons) {
+        EXPECT_EQ(button->isDefault(), button == Find<QPushButton>("okButton"));
+        EXPECT_TRUE(button == Find<QPushButton>("okButton") || button->text().endsWith("..."))
+            << button->text().toStdString();
+        EXPECT_LE(button->sizeHint().width(), button->width()) << "the text fits";
+    }
 }
 
 TEST_F(DialogTest, PlacesEveryControlInDialogUnitsOfItsFont) {
@@ -172,19 +179,21 @@ TEST_F(DialogTest, TabsThroughTheShownAndEnabledControlsInTemplateOrder) {
         {"WorldTime",
          0,
          {"use24Hour", "useSeconds", "useWorldTime", "m_cityList", "m_speedSlider", "useRainbow",
-          "startAfter", "okButton"},
-         "world time: the list takes part, the hidden countdown controls and the minutes field "
+          "startAfter", "addPlaceButton", "moreOptionsButton", "okButton"},
+         "world time: the list and its button take part, the hidden countdown controls and the "
+         "minutes field "
          "of an unchecked box do not"},
         {"Rainbow",
          4,
          {"m_datePicker", "m_timePicker", "m_yearEdit", "m_titleEdit", "m_modeCombo", "use24Hour",
-          "useSeconds", "useWorldTime", "m_speedSlider", "useRainbow", "startAfter", "okButton"},
+          "useSeconds", "useWorldTime", "m_speedSlider", "useRainbow", "startAfter",
+          "moreOptionsButton", "okButton"},
          "mode 4 enables both pickers, the Year box and the title"},
         {"StartAfter",
          0,
          {"m_modeCombo", "use24Hour", "useSeconds", "useWorldTime", "m_speedSlider", "useRainbow",
-          "startAfter", "m_startAfterEdit", "okButton"},
-         "the minutes field comes last while its box is checked"},
+          "startAfter", "m_startAfterEdit", "moreOptionsButton", "okButton"},
+         "the minutes field follows its box while the box is checked"},
     };
     for (const TabCase& c : cases) {
         m_store = RecordingStore();

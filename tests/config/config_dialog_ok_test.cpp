@@ -39,9 +39,10 @@ TEST_F(DialogTest, WritesEveryKeyInTheStoresOrder) {
     ClickOk();
     // Flags and speed, the entries, the target, and the title last.
     EXPECT_EQ(WrittenKeys(),
-              QStringList({"Option", "24Hour", "ShowSec", "WorldTime", "Speed", "Rainbow",
-                           "WTcount", "WTtext0", "WTzone0", "WTtext1", "WTzone1", "Year", "Month",
-                           "Day", "Hour", "Minute", "Second", "Title", "StartAfter"}));
+              QStringList({"Option",  "24Hour",  "ShowSec",   "WorldTime", "Speed",   "Rainbow",
+                           "WTcount", "WTtext0", "WTzone0",   "WTtz0",     "WTtext1", "WTzone1",
+                           "WTtz1",   "Year",    "Month",     "Day",       "Hour",    "Minute",
+                           "Second",  "Title",   "StartAfter"}));
 }
 
 TEST_F(DialogTest, StoresTheDefaultsWhenNothingWasStored) {

@@ -43,9 +43,9 @@ TEST_F(DialogTest, ReadsTheSettingsInItsOrder) {
     m_store.PutString(QStringLiteral("WTtext1"), QStringLiteral("Tokyo"));
     Open();
     QStringList expected;
-    for (const char* key :
-         {"Option", "24Hour", "ShowSec", "Title", "WorldTime", "Speed", "Rainbow", "Year", "Month",
-          "Day", "Hour", "Minute", "Second", "StartAfter", "WTcount", "WTtext0", "WTtext1"}) {
+    for (const char* key : {"Option", "24Hour", "ShowSec", "Title", "WorldTime", "Speed", "Rainbow",
+                            "Year", "Month", "Day", "Hour", "Minute", "Second", "StartAfter",
+                            "WTcount", "WTtext0", "WTtz0", "WTtext1", "WTtz1"}) {
         expected << QStringLiteral("ScreenSaver/") + QString::fromLatin1(key);
     }
     EXPECT_EQ(m_store.Reads(), expected);

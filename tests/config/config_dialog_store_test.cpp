@@ -88,6 +88,43 @@ TEST_F(FileStoreTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheDialogStay
     EXPECT_EQ(blocker.size(), 0);
 }
 
+TEST_F(FileStoreTest, MoreOptionsOnAReadOnlyFileChangeNothingInItUntilItCanBeWritten) {
+    const QString path = IniPath(QStringLiteral("config"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    const QByteArray before = "[ScreenSaver]\nDark=1\nTitle=Launch\n";
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(before);
+    file.close();
+    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner));
+    QSettingsStore store(path);
+    OpenOn(store);
+    Click("moreOptionsButton");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Find<QDialog>("moreOptionsDialog")));
+    Click("allScreens");
+    Click("outline");
+    Press("moreOptionsDialog", QDialogButtonBox::Ok);
+    // Reported in the store's words, and not one of the six keys reached the file.
+    ASSERT_EQ(m_dialog->m_messages.size(), 1);
+    EXPECT_FALSE(store.LastError().isEmpty());
+    EXPECT_EQ(m_dialog->m_messages.front(), store.LastError());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+    EXPECT_TRUE(Find<QDialog>("moreOptionsDialog")->isVisible());
+
+    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    Press("moreOptionsDialog", QDialogButtonBox::Ok);
+    const QSettingsStore saver(path);
+    const QList<int> flags = {
+        ReadInt(saver, keys::AllScreens, Reader::Saver), ReadInt(saver, keys::Drift, Reader::Saver),
+        ReadInt(saver, keys::LocalNames, Reader::Saver), ReadInt(saver, keys::Dark, Reader::Saver),
+        ReadInt(saver, keys::Outline, Reader::Saver)};
+    EXPECT_EQ(flags, QList<int>({1, 0, 0, 1, 1}));
+    EXPECT_EQ(ReadString(saver, keys::Title), QStringLiteral("Launch"));
+    EXPECT_EQ(m_dialog->m_messages.size(), 1);
+}
+
 struct AutostartCase {
     bool blockSettings;  // the settings file cannot be written
     bool blockAutostart; // the autostart folder cannot be made

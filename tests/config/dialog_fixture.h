@@ -10,8 +10,10 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QLocale>
+#include <QPushButton>
 #include <QSlider>
 #include <QStringList>
 #include <QTest>
@@ -69,6 +71,14 @@ protected:
 
     void Click(const char* name) const { QTest::mouseClick(Find<QWidget>(name), Qt::LeftButton); }
     void ClickOk() const { Click("okButton"); }
+
+    // A dialog the main one opened ("moreOptionsDialog", "addPlaceDialog"): OK or Cancel of its
+    // button box.
+    void Press(const char* dialog, QDialogButtonBox::StandardButton which) const {
+        auto* box = Find<QDialog>(dialog)->findChild<QDialogButtonBox*>("buttonBox");
+        ASSERT_NE(box, nullptr) << dialog;
+        QTest::mouseClick(box->button(which), Qt::LeftButton);
+    }
 
     // Picks a mode in the combo with the keyboard: to the first item, then down.
     void ChooseMode(int mode) const {

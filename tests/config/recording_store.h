@@ -33,7 +33,14 @@ public:
                             const QString& value) override {
         return Write(section, key, QVariant(value));
     }
+    bool WriteProfileValues(const QString& section, std::span<const ProfileValue> values) override {
+        ++m_valueWrites;
+        return ProfileStore::WriteProfileValues(section, values);
+    }
     QString LastError() const override { return m_lastError; }
+
+    // How many times several values were stored as one change (WriteProfileValues).
+    int ValueWrites() const { return m_valueWrites; }
 
     // Stores a value without logging it, as an earlier run of the program would have.
     void PutInt(const QString& key, int value) { m_values.insert(Path(kSectionName, key), value); }
@@ -48,6 +55,7 @@ public:
     void ClearLogs() {
         m_reads.clear();
         m_writes.clear();
+        m_valueWrites = 0;
     }
 
     // The write with this number (1 = the next one) and every later one fail; 0 never fails.
@@ -78,6 +86,7 @@ private:
     mutable QStringList m_reads;
     QStringList m_writes;
     qsizetype m_failFrom = 0;
+    int m_valueWrites = 0;
     QString m_failureText = kFailure;
     QString m_lastError;
 };

@@ -1,0 +1,155 @@
+#include "config/add_place.h"
+
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimeZone>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace chronivo {
+
+namespace {
+
+// Where each row of the zone list keeps its zone id; the row shows it with blanks.
+constexpr int kZoneIdRole = Qt::UserRole;
+
+// A zone that switches to or from summer time switches at least once in any year.
+constexpr std::int64_t kYearSeconds = 366LL * 24 * 3600;
+
+} // namespace
+
+ZoneCode ZoneCodeOf(const QTimeZone& zone, std::int64_t utcSeconds) {
+    const QDateTime at = QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC);
+    bool daylight = zone.isDaylightTime(at);
+    if (!daylight) {
+        const QTimeZone::OffsetData next = zone.nextTransition(at);
+        daylight = next.atUtc.isValid() && next.daylightTimeOffset != 0 &&
+                   next.atUtc.toSecsSinceEpoch() - utcSeconds <= kYearSeconds;
+    }
+    return zone.standardTimeOffset(at) * 2 + (daylight ? 1 : 0);
+}
+
+QString PlaceNameOf(const QByteArray& zoneId) {
+    const QString id = QString::fromUtf8(zoneId);
+    return id.mid(id.lastIndexOf(QLatin1Char('/')) + 1).replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
+AddPlaceDialog::AddPlaceDialog(QWidget* parent, QStringList takenNames, MessageSink showMessage)
+    : QDialog(parent)
+    , m_takenNames(std::move(takenNames))
+    , m_showMessage(std::move(showMessage)) {
+    setObjectName(QStringLiteral("addPlaceDialog"));
+    setWindowTitle(QStringLiteral("Add a place"));
+    setModal(true);
+
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("zoneSearch"));
+    m_search->setPlaceholderText(QStringLiteral("Search, for example Kathmandu"));
+    m_search->setClearButtonEnabled(true);
+
+    m_zones = new QListWidget(this);
+    m_zones->setObjectName(QStringLiteral("zoneList"));
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
+        auto* item = new QListWidgetItem(QString::fromUtf8(id).replace(u'_', u' '), m_zones);
+        item->setData(kZoneIdRole, id);
+    }
+
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("placeName"));
+    m_name->setMaxLength(64);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Time zone:"), m_search);
+    form->addRow(QString(), m_zones);
+    form->addRow(QStringLiteral("Name shown:"), m_name);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(m_search, &QLineEdit::textChanged, this, &AddPlaceDialog::OnSearch);
+    connect(m_zones, &QListWidget::currentItemChanged, this, &AddPlaceDialog::OnZoneChosen);
+    connect(m_name, &QLineEdit::textEdited, this, [this] {
+        // Once the user types, the name is theirs; emptied, it takes suggestions again.
+        m_nameSuggested = m_name->text().isEmpty();
+        UpdateOk();
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &AddPlaceDialog::OnOK);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    m_zones->setCurrentRow(-1);
+    UpdateOk();
+    m_search->setFocus(Qt::OtherFocusReason);
+}
+
+QByteArray AddPlaceDialog::ZoneId() const {
+    const QListWidgetItem* item = m_zones->currentItem();
+    return item != nullptr && !item->isHidden() ? item->data(kZoneIdRole).toByteArray()
+                                                : QByteArray();
+}
+
+QString AddPlaceDialog::PlaceName() const {
+    return m_name->text().trimmed();
+}
+
+void AddPlaceDialog::OnSearch() {
+    static const QRegularExpression kSeparators(QStringLiteral("[\\s_]+"));
+    const QStringList words = m_search->text().split(kSeparators, Qt::SkipEmptyParts);
+    QListWidgetItem* first = nullptr;
+    for (int row = 0; row < m_zones->count(); ++row) {
+        QListWidgetItem* item = m_zones->item(row);
+        bool shown = true;
+        for (const QString& word : words) {
+            shown = shown && item->text().contains(word, Qt::CaseInsensitive);
+        }
+        item->setHidden(!shown);
+        if (shown && first == nullptr) {
+            first = item;
+        }
+    }
+    QListWidgetItem* current = m_zones->currentItem();
+    if (current == nullptr || current->isHidden()) {
+        m_zones->setCurrentItem(first);
+    }
+    if (m_zones->currentItem() != nullptr) {
+        m_zones->scrollToItem(m_zones->currentItem());
+    }
+    UpdateOk();
+}
+
+void AddPlaceDialog::OnZoneChosen() {
+    if (m_nameSuggested) {
+        m_name->setText(ZoneId().isEmpty() ? QString() : PlaceNameOf(ZoneId()));
+    }
+    UpdateOk();
+}
+
+void AddPlaceDialog::UpdateOk() {
+    m_ok->setEnabled(!ZoneId().isEmpty() && !PlaceName().isEmpty());
+}
+
+void AddPlaceDialog::OnOK() {
+    if (ZoneId().isEmpty() || PlaceName().isEmpty()) {
+        return;
+    }
+    if (m_takenNames.contains(PlaceName(), Qt::CaseInsensitive)) {
+        m_showMessage(QStringLiteral("There is a place called \"%1\" in the list already. "
+                                     "Please choose another name.")
+                          .arg(PlaceName()));
+        m_name->setFocus(Qt::OtherFocusReason);
+        m_name->selectAll();
+        return;
+    }
+    accept();
+}
+
+} // namespace chronivo

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "time/world_time.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimeZone;
+
+namespace chronivo {
+
+// The code stored under "WTzone%d" for a zone of the tz database, in the table's encoding: twice
+// the zone's standard offset at utcSeconds (seconds east), plus 1 when the zone keeps daylight
+// saving time, that is, when it is on summer time at utcSeconds or switches to or from it within
+// the year after. Readers that know no zone names place and show the entry by it.
+ZoneCode ZoneCodeOf(const QTimeZone& zone, std::int64_t utcSeconds);
+
+// The name a zone suggests for its place: the last part of its id with blanks for the
+// underscores ("America/Port_of_Spain" -> "Port of Spain").
+QString PlaceNameOf(const QByteArray& zoneId);
+
+// "Add a place...": a search field over every zone the system knows, the zones that match, and
+// the name the place is shown under. OK is enabled once a zone is chosen and a name typed; a name
+// that `takenNames` holds already (compared without regard to case) is refused through
+// `showMessage` and the dialog stays open.
+//
+// Object names: "zoneSearch", "zoneList", "placeName", "buttonBox".
+class AddPlaceDialog : public QDialog {
+    Q_OBJECT
+public:
+    using MessageSink = std::function<void(const QString&)>;
+
+    AddPlaceDialog(QWidget* parent, QStringList takenNames, MessageSink showMessage);
+
+    // The zone chosen ("Asia/Kathmandu"), empty while none is.
+    QByteArray ZoneId() const;
+    // The name typed, without blanks around it.
+    QString PlaceName() const;
+
+private:
+    // Shows only the zones whose id contains every word of the search, ignoring case and taking
+    // a blank for an underscore; keeps a zone chosen when it still shows, else chooses the first.
+    void OnSearch();
+    void OnZoneChosen();
+    void UpdateOk();
+    void OnOK();
+
+    QStringList m_takenNames;
+    MessageSink m_showMessage;
+    QLineEdit* m_search = nullptr;
+    QListWidget* m_zones = nullptr;
+    QLineEdit* m_name = nullptr;
+    QPushButton* m_ok = nullptr;
+    // The name field holds the chosen zone's suggestion, not the user's typing, so choosing
+    // another zone may replace it.
+    bool m_nameSuggested = true;
+};
+
+} // namespace chronivo

@@ -1,0 +1,158 @@
+#include "config/more_options.h"
+
+#include "config/config_values.h"
+#include "settings/profile_store.h"
+#include "settings/settings_keys.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFontComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <vector>
+
+namespace chronivo {
+
+namespace {
+
+const QString kBoldSuffix = QStringLiteral(":bold");
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+QString KeyName(const SettingKey& key) {
+    return QString::fromLatin1(key.name);
+}
+
+} // namespace
+
+FontChoice ParseFontChoice(const QString& stored, const QStringList& installed) {
+    QString family = stored;
+    const bool bold = family.endsWith(kBoldSuffix, Qt::CaseInsensitive);
+    if (bold) {
+        family.chop(kBoldSuffix.size());
+    }
+    for (const QString& known : installed) {
+        if (!family.isEmpty() && known.compare(family, Qt::CaseInsensitive) == 0) {
+            return {known, bold};
+        }
+    }
+    return {};
+}
+
+QString FontChoiceText(const FontChoice& choice) {
+    if (choice.family.isEmpty()) {
+        return {};
+    }
+    return choice.bold ? choice.family + kBoldSuffix : choice.family;
+}
+
+MoreOptionsDialog::MoreOptionsDialog(QWidget* parent, ProfileStore& store, MessageSink showMessage)
+    : QDialog(parent)
+    , m_store(store)
+    , m_showMessage(std::move(showMessage)) {
+    setObjectName(QStringLiteral("moreOptionsDialog"));
+    setWindowTitle(QStringLiteral("More options"));
+    setModal(true);
+
+    m_allScreens = MakeCheckBox(this, "allScreens", QStringLiteral("The clock on every screen"));
+    m_drift = MakeCheckBox(this, "drift",
+                           QStringLiteral("Screen care: move the layout a little every minute"));
+    m_localNames =
+        MakeCheckBox(this, "localNames", QStringLiteral("Names and date in my language"));
+    m_dark = MakeCheckBox(this, "dark", QStringLiteral("Dark background"));
+    m_outline = MakeCheckBox(this, "outline", QStringLiteral("Outline round the text"));
+
+    auto* fontGroup = new QGroupBox(QStringLiteral("Font"), this);
+    m_defaultFont = new QRadioButton(QStringLiteral("Default font"), fontGroup);
+    m_defaultFont->setObjectName(QStringLiteral("defaultFont"));
+    m_otherFont = new QRadioButton(QStringLiteral("Other font:"), fontGroup);
+    m_otherFont->setObjectName(QStringLiteral("otherFont"));
+    m_fontCombo = new QFontComboBox(fontGroup);
+    m_fontCombo->setObjectName(QStringLiteral("fontCombo"));
+    m_bold = MakeCheckBox(fontGroup, "bold", QStringLiteral("Bold"));
+    auto* fontLayout = new QGridLayout(fontGroup);
+    fontLayout->addWidget(m_defaultFont, 0, 0, 1, 3, Qt::AlignLeft);
+    fontLayout->addWidget(m_otherFont, 1, 0);
+    fontLayout->addWidget(m_fontCombo, 1, 1);
+    fontLayout->addWidget(m_bold, 1, 2);
+    fontLayout->setColumnStretch(1, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+
+    auto* layout = new QVBoxLayout(this);
+    // Each box as wide as its text, so a click beside the text changes nothing.
+    for (QWidget* box : {m_allScreens, m_drift, m_localNames, m_dark, m_outline}) {
+        layout->addWidget(box, 0, Qt::AlignLeft);
+    }
+    layout->addWidget(fontGroup);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &MoreOptionsDialog::OnOK);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_otherFont, &QRadioButton::toggled, this, &MoreOptionsDialog::OnFontKind);
+
+    ReadValues();
+}
+
+void MoreOptionsDialog::ReadValues() {
+    // The saver takes any non-zero number as on; a value that is no number reads as 0, off.
+    const auto load = [this](QCheckBox* box, const SettingKey& key) {
+        box->setChecked(ReadInt(m_store, key, Reader::Dialog) != 0);
+    };
+    load(m_allScreens, keys::AllScreens);
+    load(m_drift, keys::Drift);
+    load(m_localNames, keys::LocalNames);
+    load(m_dark, keys::Dark);
+    // Only a family the list offers can be shown, and kept by OK.
+    QStringList offered;
+    for (int i = 0; i < m_fontCombo->count(); ++i) {
+        offered << m_fontCombo->itemText(i);
+    }
+    const FontChoice font = ParseFontChoice(ReadString(m_store, keys::Font), offered);
+    load(m_outline, keys::Outline);
+
+    // With the default font the list shows the family the default is, ready to start from.
+    m_fontCombo->setCurrentFont(font.family.isEmpty() ? QFont() : QFont(font.family));
+    m_bold->setChecked(font.bold);
+    (font.family.isEmpty() ? m_defaultFont : m_otherFont)->setChecked(true);
+    OnFontKind();
+}
+
+void MoreOptionsDialog::OnFontKind() {
+    const bool other = m_otherFont->isChecked();
+    m_fontCombo->setEnabled(other);
+    m_bold->setEnabled(other);
+}
+
+void MoreOptionsDialog::OnOK() {
+    const auto flag = [](const QCheckBox* box) { return box->isChecked() ? 1 : 0; };
+    const FontChoice font =
+        m_otherFont->isChecked()
+            ? FontChoice{m_fontCombo->currentFont().family(), m_bold->isChecked()}
+            : FontChoice{};
+    // All six in the key table's order, in one change: a store that cannot take them all keeps
+    // none of them.
+    const std::vector<ProfileValue> values = {
+        {KeyName(keys::AllScreens), flag(m_allScreens)}, {KeyName(keys::Drift), flag(m_drift)},
+        {KeyName(keys::LocalNames), flag(m_localNames)}, {KeyName(keys::Dark), flag(m_dark)},
+        {KeyName(keys::Font), FontChoiceText(font)},     {KeyName(keys::Outline), flag(m_outline)},
+    };
+    if (!WriteValues(m_store, values)) {
+        // Told as the main window tells it; the choices stay for another try or Cancel.
+        m_showMessage(SaveFailureText(m_store.LastError()));
+        return;
+    }
+    accept();
+}
+
+} // namespace chronivo
