@@ -95,5 +95,33 @@ TEST(CityLabelTest, LabelsWithoutAZoneKeepTheirStoredCode) {
         << "a zone the system lacks: New York's code, moved by Paris's summer time";
 }
 
+struct EntryCase {
+    const char* tzName; // "WTtz%d"
+    const char* label;  // "WTtext%d"
+    ZoneCode code;      // "WTzone%d"
+    std::int64_t expected;
+    const char* fact;
+};
+
+TEST(EntryTimeZoneTest, AZoneNameTheSystemKnowsGivesTheTimeAnyOtherFallsBackQuietly) {
+    // On a computer in Paris, on 15 January 2026: no summer time anywhere in the north.
+    const ZoneGuard zone("Europe/Paris");
+    const std::int64_t january = Utc(2026, 1, 15, 12, 0, 0);
+    const EntryCase cases[] = {
+        {"Asia/Kathmandu", "Base camp", 41400, 20700, "a place of one's own: its zone"},
+        {"America/New_York", "Paris", 7201, -18000, "the zone name wins over the city's text"},
+        {"Nowhere/Atlantis", "Tokyo", 0, 32400, "an unknown name: the city by its text"},
+        {"Nowhere/Atlantis", "Home", -35999, -18000, "an unknown name: the stored code"},
+        {"Asia/Kathmandu\x01", "Home", 41400, 20700, "garbage: the stored code"},
+        {"", "Home", 7201, 3600, "no name: the stored code"},
+    };
+    DaylightRules rules = ComputerDaylightRules();
+    for (const EntryCase& c : cases) {
+        EXPECT_EQ(CityUtcOffset(EntryTimeZone(c.tzName, c.label), c.code, january, rules),
+                  c.expected)
+            << c.fact;
+    }
+}
+
 } // namespace
 } // namespace chronivo
