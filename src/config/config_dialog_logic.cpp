@@ -199,7 +199,10 @@ void ConfigDialog::RestoreCitySelection() {
             // A place of the user's own is kept as stored, even with a zone this system lacks:
             // its code then still places it for the saver. A known zone's code is made anew, in
             // case its offsets have changed since.
-            const QTimeZone zone(zoneId.toUtf8());
+            // Known as the saver knows it: a name of the system's list, not any id Qt accepts.
+            const QByteArray id = zoneId.toUtf8();
+            const QTimeZone zone =
+                QTimeZone::isTimeZoneIdAvailable(id) ? QTimeZone(id) : QTimeZone();
             const int code = zone.isValid()
                                  ? ZoneCodeOf(zone, m_clock.Now().seconds)
                                  : ReadInt(m_app, keys::WTzone, WorldZoneKey(i), Reader::Dialog);

@@ -46,8 +46,9 @@ inline constexpr SettingKey Second{"Second", SettingType::Int, 0, 0};
 inline constexpr SettingKey WTcount{"WTcount", SettingType::Int, 0, 0};
 // Minutes without input after which the idle watcher starts the saver; 0: it does not.
 inline constexpr SettingKey StartAfter{"StartAfter", SettingType::Int, 0, 0};
-// The per-entry families; the name is formed with WorldTextKey / WorldZoneKey. The dialog never
-// reads the zone keys: it finds the city by its text.
+// The per-entry families; the name is formed with WorldTextKey / WorldZoneKey. The dialog finds a
+// city of the table by its text; it reads a zone key only for an entry whose WTtz zone the system
+// lacks, to keep that entry's code.
 inline constexpr SettingKey WTtext{"WTtext%d", SettingType::String, 0, 0};
 inline constexpr SettingKey WTzone{"WTzone%d", SettingType::Int, 0, 0};
 // The tz-database zone of an entry ("Asia/Kathmandu"), written for a zone the user picked under a
