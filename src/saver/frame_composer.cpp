@@ -71,6 +71,12 @@ FrameComposer::FrameComposer(const SaverSettings& settings, const FrameOptions& 
     // Fonts are made for the device pixels the frame is composed in.
     , m_text(static_cast<std::int32_t>(
           std::lround(std::clamp(options.dpi * m_devicePixelRatio, 1.0, double{INT32_MAX}))))
+    , m_locale(options.locale)
+    , m_localNames(settings.m_localNames != 0 && UsesLocalNames(options.locale))
+    , m_dark(settings.m_dark != 0)
+    , m_drift(settings.m_drift != 0)
+    , m_outline(settings.m_outline != 0)
+    , m_face(ParseFontSetting(settings.m_font))
     , m_backColor(options.backColor)
     , m_speed(UsableSpeed(settings.m_speed))
     , m_rainbow(settings.m_rainbow)
@@ -166,9 +172,24 @@ const FrameRecord& FrameComposer::Compose(QImage& buffer, const FrameRect& frame
     m_record.stripeWidth = s_stripeWidth;
     m_record.fullScreenCountdown = m_fullScreenCountdown != 0;
 
-    // 5. Background; from here on m_backColor is this frame's colour.
-    m_backColor = PaintBackground(buffer, frame, frame.Width(), timeBase, m_speed, m_rainbow);
+    // 5. Background; from here on m_backColor is this frame's colour. A dark frame is black,
+    // striped or not, and its texts take the wheel's colour instead.
+    m_wheelPhase = SolidPhase(timeBase, m_speed);
+    if (m_dark) {
+        m_backColor = 0x000000;
+        FillSolid(buffer, frame, m_backColor);
+    } else {
+        m_backColor = PaintBackground(buffer, frame, frame.Width(), timeBase, m_speed, m_rainbow);
+    }
     m_record.background = m_backColor;
+
+    // Where the texts go: the whole frame, or with drift the inset frame moved for this minute.
+    FrameRect layout = frame;
+    if (m_drift) {
+        const std::int32_t margin = DriftMargin(frame);
+        layout = DriftedLayoutFrame(frame, margin, DriftOffsetAt(now.seconds, margin));
+    }
+    m_text.SetOutlineWidth(m_outline ? OutlineWidthFor(frame.Height()) : 0);
 
     QPainter dc;
     if (!dc.begin(&buffer)) {
@@ -176,9 +197,9 @@ const FrameRecord& FrameComposer::Compose(QImage& buffer, const FrameRect& frame
     }
     // 6. World-time bands or the clock.
     if (IsWorldTimeFrame()) {
-        DrawWorldBands(dc, frame);
+        DrawWorldBands(dc, layout);
     } else {
-        DrawClock(dc, frame, local);
+        DrawClock(dc, layout, local);
     }
     dc.end();
     return m_record;
@@ -194,7 +215,7 @@ QString FrameComposer::CityLabel(std::size_t i, std::int64_t utcSeconds) {
 
 void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
     // 7. One band per city, all through the weekday slot; the labels are black on every
-    // background.
+    // background but a dark one.
     const std::int32_t count = std::min(m_settings.m_worldCount, kMaxWorldTimeEntries);
     const auto cities = static_cast<std::size_t>(count);
     std::array<QString, kMaxWorldTimeEntries> labels;
@@ -212,11 +233,12 @@ void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
             fitted[2 * i + 1] = CityLabel(i, std::min(m_timeSample.seconds, kLatest) + 12 * 3600);
         }
         m_text.FitSlot(m_weekdayFont, dc, WorldBandRect(frame, count, 0),
-                       std::span<const QString>(fitted.data(), 2 * cities));
+                       std::span<const QString>(fitted.data(), 2 * cities), m_face);
     }
+    const std::uint32_t color = m_dark ? TextColor() : 0x000000;
     for (std::int32_t i = 0; i < count; ++i) {
         DrawRecorded("city", &m_weekdayFont, dc, WorldBandRect(frame, count, i),
-                     labels[static_cast<std::size_t>(i)], true, 0x000000);
+                     labels[static_cast<std::size_t>(i)], true, color);
     }
 }
 
@@ -235,16 +257,23 @@ void FrameComposer::DrawClock(QPainter& dc, const FrameRect& frame,
         m_fullScreenCountdown = FullScreenCountdownAfter(false, days) ? 1 : 0;
     }
 
-    // 9. The clock lines in the inverse of the background.
-    const std::uint32_t color = m_backColor ^ 0xFFFFFFu;
+    // 9. The clock lines in the inverse of the background (the wheel's colour when dark).
+    const std::uint32_t color = TextColor();
 
-    // 10. Texts, in the C locale; a moment the C library cannot convert gives empty texts.
+    // 10. Texts, in the C locale or with local names the weekday and date in the chosen
+    // locale's; a moment the C library cannot convert gives empty texts.
     QString weekday;
     QString date;
     QString time;
-    if (local) {
+    if (local && m_localNames) {
+        const QDate day(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday);
+        weekday = LocalWeekday(m_locale, day);
+        date = LocalDate(m_locale, day);
+    } else if (local) {
         weekday = QString::fromStdString(FormatTimeC("%A", *local));
         date = QString::fromStdString(FormatTimeC("%B %d, %Y", *local));
+    }
+    if (local) {
         time = QString::fromStdString(FormatTimeC(
             ClockTimePattern(m_settings.m_24Hour != 0, m_settings.m_showSeconds != 0), *local));
     }
@@ -260,7 +289,8 @@ void FrameComposer::DrawClock(QPainter& dc, const FrameRect& frame,
 double FrameComposer::DrawCountdown(QPainter& dc, const FrameRect& rect) {
     const CountdownReading reading =
         ComputeCountdown(m_timeSample, UtcOffsetAt(m_timeSample.seconds), m_target);
-    const std::uint32_t color = CountdownColor(m_backColor, reading.countingUp);
+    const std::uint32_t color = m_dark ? DarkCountdownColor(m_wheelPhase, reading.countingUp)
+                                       : CountdownColor(m_backColor, reading.countingUp);
     if (m_fullScreenCountdown != 0) {
         // The bare countdown, fitted afresh on every frame.
         DrawRecorded("countdown", nullptr, dc, rect, QString::fromStdString(reading.text), true,
@@ -276,10 +306,16 @@ void FrameComposer::DrawRecorded(const char* role, FontSlot* slot, QPainter& dc,
                                  const FrameRect& rect, const QString& text, bool centre,
                                  std::uint32_t color) {
     dc.setPen(ToQColor(color));
+    // The banner keeps the default face; the chosen one is for the large texts.
+    const FontChoice& face = slot == &m_bannerFont ? FontChoice{} : m_face;
     const std::int32_t pixelSize = slot != nullptr
-                                       ? m_text.DrawSlotText(*slot, dc, rect, text, centre)
-                                       : m_text.DrawFittedText(dc, rect, text, centre);
+                                       ? m_text.DrawSlotText(*slot, dc, rect, text, centre, face)
+                                       : m_text.DrawFittedText(dc, rect, text, centre, face);
     m_record.texts.push_back({role, text, rect, centre, color, pixelSize});
+}
+
+std::uint32_t FrameComposer::TextColor() const {
+    return m_dark ? HueColor(m_wheelPhase) : m_backColor ^ 0xFFFFFFu;
 }
 
 } // namespace chronivo

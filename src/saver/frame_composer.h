@@ -2,6 +2,7 @@
 
 #include "saver/frame_layout.h"
 #include "saver/frame_record.h"
+#include "saver/frame_style.h"
 #include "saver/saver_settings.h"
 #include "saver/text_fitting.h"
 #include "time/countdown.h"
@@ -9,6 +10,7 @@
 #include "time/time_sample.h"
 
 #include <QImage>
+#include <QLocale>
 #include <QPainter>
 #include <QSize>
 #include <QString>
@@ -53,6 +55,8 @@ struct FrameOptions {
     std::uint32_t backColor = 0xFFFFFF; // the background colour before the first frame
     // The daylight rule the world-time labels apply, per year; none: the computer's own zone.
     DaylightRules::RuleOfYear ruleOfYear = nullptr;
+    // The locale of the weekday, month names and date form when "LocalNames" is on: the user's.
+    QLocale locale = QLocale::system();
 };
 
 // Composes a saver window's frames and keeps the window's frame state between them: the five
@@ -65,6 +69,18 @@ struct FrameOptions {
 // Frames are composed in device pixels: a screen with device pixel ratio 2 gets a buffer twice
 // as wide and high, fonts made for twice the dpi, and rectangles in those pixels, so the text
 // is sharp.
+//
+// The further options change only what they name, and nothing when off:
+// - Drift: the texts are laid out in the frame inset by DriftMargin and moved within it by the
+//   minute's DriftOffsetAt; the background still fills the whole frame.
+// - LocalNames: the weekday and date from the options' locale (unless it is C); the time keeps
+//   ClockTimePattern. The countdown (digits and the title) and the world-time labels (the city's
+//   name and its time in the same pattern) have no locale words, and stay as they are.
+// - Dark: a black background; the texts take the wheel's colour, which the background would
+//   have had (the stripe at x = 0 on a striped window, whose stripes are then not painted), the
+//   countdown DarkCountdownColor, the world-time labels the wheel's colour too.
+// - Font: every text but the banner in the stored family and weight (ParseFontSetting).
+// - Outline: every text edged in black or white, OutlineWidthFor the frame's height.
 class FrameComposer {
 public:
     FrameComposer(const SaverSettings& settings, const FrameOptions& options = {});
@@ -123,6 +139,8 @@ private:
     // Draws text through a slot (or fitted afresh when slot is null) in colour and records it.
     void DrawRecorded(const char* role, FontSlot* slot, QPainter& dc, const FrameRect& rect,
                       const QString& text, bool centre, std::uint32_t color);
+    // The colour of the clock's and world-time's texts on this frame.
+    std::uint32_t TextColor() const;
 
     const SaverSettings m_settings;
     const double m_devicePixelRatio;
@@ -130,13 +148,21 @@ private:
     std::array<QTimeZone, kMaxWorldTimeEntries> m_worldTimeZones;
     DaylightRules m_daylightRules; // the computer's rule, for labels that keep their code
     TextFitting m_text;            // fitting, with the temporary font
+    // The further options, fixed when the composer is made.
+    const QLocale m_locale;
+    const bool m_localNames; // "LocalNames" on and a locale other than C
+    const bool m_dark;
+    const bool m_drift;
+    const bool m_outline;
+    const FontChoice m_face; // of every text but the banner
 
     // Per-window frame state.
-    QImage m_frameBitmap;      // the off-screen buffer, made on the first DrawFrame
-    TimeSample m_timeSample;   // the current frame's one time sample
-    std::uint32_t m_backColor; // 0x00BBGGRR
-    std::int32_t m_speed;      // tenths of a second per colour segment, at least 1
-    std::int32_t m_rainbow;    // the window's own striped flag; may be cleared
+    QImage m_frameBitmap;          // the off-screen buffer, made on the first DrawFrame
+    TimeSample m_timeSample;       // the current frame's one time sample
+    std::uint32_t m_backColor;     // 0x00BBGGRR
+    std::int32_t m_wheelPhase = 0; // the wheel's phase at this frame (the solid colour's)
+    std::int32_t m_speed;          // tenths of a second per colour segment, at least 1
+    std::int32_t m_rainbow;        // the window's own striped flag; may be cleared
     std::int32_t m_fullScreenCountdown = 0;
     FontSlot m_bannerFont;
     FontSlot m_weekdayFont;

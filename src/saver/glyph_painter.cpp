@@ -27,20 +27,24 @@ bool GlyphPainter::Handles(const QImage& dc) {
            dc.format() == QImage::Format_ARGB32_Premultiplied;
 }
 
-const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 glyph) {
+const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 glyph,
+                                               std::int32_t outlineWidth) {
     Key key{font.familyName(),
             font.styleName(),
             font.weight(),
             static_cast<int>(font.style()),
             std::llround(font.pixelSize() * 64),
-            glyph};
+            glyph,
+            outlineWidth};
     const auto found = m_masks.find(key);
     if (found != m_masks.end()) {
         return found->second;
     }
     Mask mask;
     const QPainterPath path = font.pathForGlyph(glyph);
-    const QRectF box = path.boundingRect();
+    // An outline mask is the glyph widened by the outline's width all round.
+    const QRectF box =
+        path.boundingRect().adjusted(-outlineWidth, -outlineWidth, outlineWidth, outlineWidth);
     if (!path.isEmpty() && box.width() > 0 && box.height() > 0) {
         mask.left = static_cast<std::int32_t>(std::floor(box.left()));
         mask.top = static_cast<std::int32_t>(std::floor(box.top()));
@@ -54,7 +58,12 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
         coverage.fill(0);
         QPainter p(&coverage);
         p.setRenderHint(QPainter::Antialiasing);
-        p.fillPath(path.translated(-mask.left, -mask.top), QColor(0, 0, 0, 255));
+        const QPainterPath placedPath = path.translated(-mask.left, -mask.top);
+        p.fillPath(placedPath, QColor(0, 0, 0, 255));
+        if (outlineWidth > 0) {
+            p.strokePath(placedPath, QPen(QColor(0, 0, 0, 255), 2.0 * outlineWidth, Qt::SolidLine,
+                                          Qt::RoundCap, Qt::RoundJoin));
+        }
         p.end();
         mask.rowStart.reserve(static_cast<std::size_t>(mask.height) + 1);
         for (std::int32_t y = 0; y < mask.height; ++y) {
@@ -89,7 +98,8 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
 }
 
 void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& rect,
-                                const QString& text, bool centre, std::uint32_t color) {
+                                const QString& text, bool centre, std::uint32_t color,
+                                std::int32_t outlineWidth, std::uint32_t outlineColor) {
     // One line: line breaks are drawn as blanks, as TextSingleLine does.
     QString line = text;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -115,12 +125,8 @@ void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& 
         m_masks.clear();
         m_bytes = 0;
     }
-    struct Placed {
-        const Mask* mask;
-        std::int32_t x;
-        std::int32_t y;
-    };
     std::vector<Placed> placed;
+    std::vector<Placed> outlines; // drawn first, under the glyphs
     std::int32_t top = INT32_MAX;
     std::int32_t bottom = INT32_MIN;
     for (const QGlyphRun& run : textLine.glyphRuns()) {
@@ -134,57 +140,72 @@ void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& 
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
         for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
-            const Mask& mask = MaskOf(rawFont, glyphs[i]);
-            if (mask.spans.empty()) {
-                continue;
+            const std::int32_t originX =
+                static_cast<std::int32_t>(std::lround(x0 + positions[i].x()));
+            const std::int32_t originY =
+                static_cast<std::int32_t>(std::lround(y0 + positions[i].y()));
+            const auto place = [&](const Mask& mask, std::vector<Placed>& into) {
+                if (mask.spans.empty()) {
+                    return;
+                }
+                const Placed p{&mask, originX + mask.left, originY + mask.top};
+                top = std::min(top, p.y);
+                bottom = std::max(bottom, p.y + mask.height);
+                into.push_back(p);
+            };
+            if (outlineWidth > 0) {
+                place(MaskOf(rawFont, glyphs[i], outlineWidth), outlines);
             }
-            const Placed p{
-                &mask, static_cast<std::int32_t>(std::lround(x0 + positions[i].x())) + mask.left,
-                static_cast<std::int32_t>(std::lround(y0 + positions[i].y())) + mask.top};
-            top = std::min(top, p.y);
-            bottom = std::max(bottom, p.y + mask.height);
-            placed.push_back(p);
+            place(MaskOf(rawFont, glyphs[i], 0), placed);
         }
     }
 
     // Row by row across the whole line, so each buffer row is visited once, left to right.
-    const std::uint32_t red = color & 0xFFu;
-    const std::uint32_t green = (color >> 8) & 0xFFu;
-    const std::uint32_t blue = (color >> 16) & 0xFFu;
-    const QRgb solid = ToPixel(color);
     const std::int32_t bufferWidth = dc.width();
     uchar* const bits = dc.bits();
     const qsizetype stride = dc.bytesPerLine();
     for (std::int32_t y = std::max(top, 0); y < std::min(bottom, dc.height()); ++y) {
         QRgb* out = reinterpret_cast<QRgb*>(bits + y * stride);
-        for (const Placed& p : placed) {
-            const std::int32_t row = y - p.y;
-            if (row < 0 || row >= p.mask->height) {
+        if (!outlines.empty()) {
+            BlendRow(out, bufferWidth, y, outlines, outlineColor);
+        }
+        BlendRow(out, bufferWidth, y, placed, color);
+    }
+}
+
+void GlyphPainter::BlendRow(QRgb* out, std::int32_t bufferWidth, std::int32_t y,
+                            const std::vector<Placed>& placed, std::uint32_t color) {
+    const std::uint32_t red = color & 0xFFu;
+    const std::uint32_t green = (color >> 8) & 0xFFu;
+    const std::uint32_t blue = (color >> 16) & 0xFFu;
+    const QRgb solid = ToPixel(color);
+    for (const Placed& p : placed) {
+        const std::int32_t row = y - p.y;
+        if (row < 0 || row >= p.mask->height) {
+            continue;
+        }
+        const auto r = static_cast<std::size_t>(row);
+        for (std::size_t k = p.mask->rowStart[r]; k < p.mask->rowStart[r + 1]; ++k) {
+            const Mask::Span& span = p.mask->spans[k];
+            const std::int32_t from = std::max(p.x + span.from, 0);
+            const std::int32_t to = std::min(p.x + span.to, bufferWidth);
+            if (from >= to) {
                 continue;
             }
-            const auto r = static_cast<std::size_t>(row);
-            for (std::size_t k = p.mask->rowStart[r]; k < p.mask->rowStart[r + 1]; ++k) {
-                const Mask::Span& span = p.mask->spans[k];
-                const std::int32_t from = std::max(p.x + span.from, 0);
-                const std::int32_t to = std::min(p.x + span.to, bufferWidth);
-                if (from >= to) {
-                    continue;
-                }
-                if (span.coverage == Mask::kSolid) {
-                    std::fill(out + from, out + to, solid);
-                    continue;
-                }
-                // The span's coverage from its first column inside the buffer on.
-                const std::uint8_t* coverage =
-                    p.mask->partial.data() + span.coverage + (from - (p.x + span.from));
-                for (std::int32_t x = from; x < to; ++x) {
-                    const std::uint32_t a = coverage[x - from];
-                    const QRgb d = out[x];
-                    out[x] = qRgb(
-                        static_cast<int>(Blend(static_cast<std::uint32_t>(qRed(d)), red, a)),
-                        static_cast<int>(Blend(static_cast<std::uint32_t>(qGreen(d)), green, a)),
-                        static_cast<int>(Blend(static_cast<std::uint32_t>(qBlue(d)), blue, a)));
-                }
+            if (span.coverage == Mask::kSolid) {
+                std::fill(out + from, out + to, solid);
+                continue;
+            }
+            // The span's coverage from its first column inside the buffer on.
+            const std::uint8_t* coverage =
+                p.mask->partial.data() + span.coverage + (from - (p.x + span.from));
+            for (std::int32_t x = from; x < to; ++x) {
+                const std::uint32_t a = coverage[x - from];
+                const QRgb d = out[x];
+                out[x] =
+                    qRgb(static_cast<int>(Blend(static_cast<std::uint32_t>(qRed(d)), red, a)),
+                         static_cast<int>(Blend(static_cast<std::uint32_t>(qGreen(d)), green, a)),
+                         static_cast<int>(Blend(static_cast<std::uint32_t>(qBlue(d)), blue, a)));
             }
         }
     }

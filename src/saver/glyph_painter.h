@@ -31,9 +31,11 @@ public:
     // Format_ARGB32_Premultiplied).
     static bool Handles(const QImage& dc);
 
-    // color is 0x00BBGGRR.
+    // color is 0x00BBGGRR. With outlineWidth above 0 every glyph is first drawn widened by that
+    // many pixels all round in outlineColor (0x00BBGGRR), then in color on top: a thin edge.
     void DrawTextLine(QImage& dc, const QFont& font, const FrameRect& rect, const QString& text,
-                      bool centre, std::uint32_t color);
+                      bool centre, std::uint32_t color, std::int32_t outlineWidth = 0,
+                      std::uint32_t outlineColor = 0);
 
     // Bytes of glyph masks kept; the store is emptied before a line when it has passed
     // kMaxBytes.
@@ -64,10 +66,21 @@ private:
         // empty outside, so this is a small part of its box.
         std::vector<std::uint8_t> partial;
     };
-    // Family, style name, weight, style, pixel size in 1/64 pixel, glyph index.
-    using Key = std::tuple<QString, QString, int, int, std::int64_t, quint32>;
+    // Family, style name, weight, style, pixel size in 1/64 pixel, glyph index, outline width
+    // (0: the glyph itself).
+    using Key = std::tuple<QString, QString, int, int, std::int64_t, quint32, std::int32_t>;
 
-    const Mask& MaskOf(const QRawFont& font, quint32 glyph);
+    const Mask& MaskOf(const QRawFont& font, quint32 glyph, std::int32_t outlineWidth);
+
+    // A glyph's mask and where its top-left lands in the buffer.
+    struct Placed {
+        const Mask* mask;
+        std::int32_t x;
+        std::int32_t y;
+    };
+    // Blends the masks' spans that cross row y into `out`, the buffer's row, in color.
+    static void BlendRow(QRgb* out, std::int32_t bufferWidth, std::int32_t y,
+                         const std::vector<Placed>& placed, std::uint32_t color);
 
     std::map<Key, Mask> m_masks;
     std::size_t m_bytes = 0;

@@ -44,9 +44,16 @@ TextFitting::TextFitting(std::int32_t dpi)
     : m_dpi(dpi) {}
 
 QFont TextFitting::NewPointFont(QPainter& dc, const QString& face, std::int32_t size) {
+    return NewPointFont(dc, FontChoice{face, false}, size);
+}
+
+QFont TextFitting::NewPointFont(QPainter& dc, const FontChoice& face, std::int32_t size) {
     QFont font;
-    if (!face.isEmpty()) {
-        font.setFamily(face);
+    if (!face.family.isEmpty()) {
+        font.setFamily(face.family);
+    }
+    if (face.bold) {
+        font.setBold(true);
     }
     font.setPixelSize(PointSizeToPixels(m_dpi, size));
     ++m_fontsMade;
@@ -54,7 +61,7 @@ QFont TextFitting::NewPointFont(QPainter& dc, const QString& face, std::int32_t 
     return font;
 }
 
-QFont TextFitting::FitFont(QPainter& dc, const QString& face, std::int32_t size,
+QFont TextFitting::FitFont(QPainter& dc, const FontChoice& face, std::int32_t size,
                            const FrameRect& rect, std::span<const QString> texts) {
     for (;;) {
         QFont font = NewPointFont(dc, face, size);
@@ -84,17 +91,17 @@ void TextFitting::SelectFont(QPainter& dc, const QFont* font, bool takeOwnership
 }
 
 void TextFitting::FitSlot(FontSlot& slot, QPainter& dc, const FrameRect& rect,
-                          std::span<const QString> texts) {
+                          std::span<const QString> texts, const FontChoice& face) {
     if (!slot) {
-        slot = FitFont(dc, QString(), kFitStartSize, rect, texts);
+        slot = FitFont(dc, face, kFitStartSize, rect, texts);
         m_tempFont.reset(); // the slot has it now
     }
 }
 
 std::int32_t TextFitting::DrawSlotText(FontSlot& slot, QPainter& dc, const FrameRect& rect,
-                                       const QString& text, bool centre) {
+                                       const QString& text, bool centre, const FontChoice& face) {
     if (!slot) {
-        FitSlot(slot, dc, rect, {&text, 1}); // leaves the fitted font selected
+        FitSlot(slot, dc, rect, {&text, 1}, face); // leaves the fitted font selected
     } else {
         SelectFont(dc, &*slot, false);
     }
@@ -104,8 +111,8 @@ std::int32_t TextFitting::DrawSlotText(FontSlot& slot, QPainter& dc, const Frame
 }
 
 std::int32_t TextFitting::DrawFittedText(QPainter& dc, const FrameRect& rect, const QString& text,
-                                         bool centre) {
-    const QFont font = FitFont(dc, QString(), kFitStartSize, rect, text);
+                                         bool centre, const FontChoice& face) {
+    const QFont font = FitFont(dc, face, kFitStartSize, rect, {&text, 1});
     dc.setBackgroundMode(Qt::TransparentMode);
     DrawLine(dc, rect, text, centre);
     return font.pixelSize();
@@ -118,12 +125,37 @@ void TextFitting::DrawLine(QPainter& dc, const FrameRect& rect, const QString& t
         !dc.hasClipping()) {
         QImage& image = *static_cast<QImage*>(device);
         if (GlyphPainter::Handles(image)) {
-            m_glyphs.DrawTextLine(image, dc.font(), rect, text, centre,
-                                  FromPixel(dc.pen().color().rgb()));
+            const std::uint32_t color = FromPixel(dc.pen().color().rgb());
+            const std::int32_t outline = OutlineFor(dc.font());
+            m_glyphs.DrawTextLine(image, dc.font(), rect, text, centre, color, outline,
+                                  OutlineColorFor(color));
             return;
         }
     }
+    if (const std::int32_t outline = OutlineFor(dc.font()); outline > 0) {
+        // Small text: the line drawn in the outline's colour at every offset within the
+        // outline's width round its place, then in its own colour on top.
+        const QPen pen = dc.pen();
+        dc.setPen(ToQColor(OutlineColorFor(FromPixel(pen.color().rgb()))));
+        for (std::int32_t dy = -outline; dy <= outline; ++dy) {
+            for (std::int32_t dx = -outline; dx <= outline; ++dx) {
+                if ((dx != 0 || dy != 0) && dx * dx + dy * dy <= outline * outline) {
+                    DrawTextLine(dc,
+                                 {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy},
+                                 text, centre);
+                }
+            }
+        }
+        dc.setPen(pen);
+    }
     DrawTextLine(dc, rect, text, centre);
+}
+
+std::int32_t TextFitting::OutlineFor(const QFont& font) const {
+    if (m_outlineWidth <= 0) {
+        return 0;
+    }
+    return std::min(m_outlineWidth, std::max(1, font.pixelSize() / 10));
 }
 
 } // namespace chronivo

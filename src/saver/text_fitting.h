@@ -1,12 +1,14 @@
 #pragma once
 
 #include "saver/frame_layout.h"
+#include "saver/frame_style.h"
 #include "saver/glyph_painter.h"
 
 #include <QFont>
 #include <QPainter>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -70,12 +72,18 @@ public:
     // A font of `size` tenths of a point in the face `face` (empty: the application's default
     // face), selected into dc and kept as the temporary font.
     QFont NewPointFont(QPainter& dc, const QString& face, std::int32_t size);
+    // The same in a chosen family and weight (an empty family: the default face).
+    QFont NewPointFont(QPainter& dc, const FontChoice& face, std::int32_t size);
 
     // Tries NewPointFont from `size` downwards until every one of `texts` measured in rect fits,
     // or the next size would be below 40; returns that font (the last one made, fitting or not),
     // selected into dc and kept as the temporary font.
-    QFont FitFont(QPainter& dc, const QString& face, std::int32_t size, const FrameRect& rect,
+    QFont FitFont(QPainter& dc, const FontChoice& face, std::int32_t size, const FrameRect& rect,
                   std::span<const QString> texts);
+    QFont FitFont(QPainter& dc, const QString& face, std::int32_t size, const FrameRect& rect,
+                  std::span<const QString> texts) {
+        return FitFont(dc, FontChoice{face, false}, size, rect, texts);
+    }
     QFont FitFont(QPainter& dc, const QString& face, std::int32_t size, const FrameRect& rect,
                   const QString& text) {
         return FitFont(dc, face, size, rect, {&text, 1});
@@ -83,9 +91,10 @@ public:
 
     // Fills an empty slot with the font fitted to all of `texts` in rect, so that each of them
     // fits when it is drawn through the slot later; the slot takes the font from the temporary
-    // one. A filled slot is left as it is.
+    // one. A filled slot is left as it is. `face`: the family and weight (default: the default
+    // face).
     void FitSlot(FontSlot& slot, QPainter& dc, const FrameRect& rect,
-                 std::span<const QString> texts);
+                 std::span<const QString> texts, const FontChoice& face = {});
 
     // Selects `font` into dc (none: dc keeps its font); with takeOwnership it becomes the
     // temporary font.
@@ -94,11 +103,17 @@ public:
     // Draws text in rect with the slot's font; an empty slot is first fitted to this text and rect
     // and keeps that font from then on, even for longer texts. Returns the font's pixel size.
     std::int32_t DrawSlotText(FontSlot& slot, QPainter& dc, const FrameRect& rect,
-                              const QString& text, bool centre);
+                              const QString& text, bool centre, const FontChoice& face = {});
 
     // Fits a font to this text and rect afresh and draws with it. Returns the font's pixel size.
     std::int32_t DrawFittedText(QPainter& dc, const FrameRect& rect, const QString& text,
-                                bool centre);
+                                bool centre, const FontChoice& face = {});
+
+    // The outline drawn round text from now on, device pixels; 0 (the start): none. The edge is
+    // black or white, whichever contrasts more with the pen's colour, and never wider than a
+    // tenth of the text's height (at least 1 pixel).
+    void SetOutlineWidth(std::int32_t pixels) { m_outlineWidth = std::max(pixels, 0); }
+    std::int32_t OutlineWidth() const { return m_outlineWidth; }
 
     // The latest font made by fitting that no slot has taken.
     const std::optional<QFont>& TempFont() const { return m_tempFont; }
@@ -113,11 +128,14 @@ private:
     // DrawTextLine with dc's font and pen; large text on a 32-bit buffer goes through the
     // glyph masks instead of Qt's outline filling, which is the same picture much faster.
     void DrawLine(QPainter& dc, const FrameRect& rect, const QString& text, bool centre);
+    // The outline's width round text in `font`, pixels; 0: none.
+    std::int32_t OutlineFor(const QFont& font) const;
 
     std::int32_t m_dpi;
     GlyphPainter m_glyphs;
     std::optional<QFont> m_tempFont;
     std::int64_t m_fontsMade = 0;
+    std::int32_t m_outlineWidth = 0;
 };
 
 } // namespace chronivo

@@ -1,0 +1,125 @@
+#include "saver/frame_style.h"
+
+#include "saver/rainbow.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+
+namespace chronivo {
+
+std::int32_t DriftMargin(const FrameRect& frame) {
+    const std::int64_t side = std::min(frame.Width(), frame.Height());
+    return side > 0 ? static_cast<std::int32_t>(side * 2 / 100) : 0;
+}
+
+double RadicalInverse(std::uint64_t index, std::uint32_t base) {
+    double result = 0.0;
+    double scale = 1.0 / base;
+    for (; index > 0; index /= base, scale /= base) {
+        result += scale * static_cast<double>(index % base);
+    }
+    return result;
+}
+
+DriftOffset DriftOffsetAt(std::int64_t utcSeconds, std::int32_t margin) {
+    if (margin <= 0) {
+        return {};
+    }
+    // Whole minutes since 1970, rounded down, so a moment before 1970 still has its own minute.
+    const std::int64_t minute = utcSeconds / 60 - (utcSeconds % 60 < 0 ? 1 : 0);
+    const auto index = static_cast<std::uint64_t>(minute);
+    // A point of the unit square mapped onto -margin .. margin, rounded: both ends are reached.
+    const auto along = [margin](double unit) {
+        return static_cast<std::int32_t>(std::lround((2.0 * unit - 1.0) * margin));
+    };
+    return {along(RadicalInverse(index, 2)), along(RadicalInverse(index, 3))};
+}
+
+FrameRect DriftedLayoutFrame(const FrameRect& frame, std::int32_t margin, DriftOffset offset) {
+    return {frame.left + margin + offset.dx, frame.top + margin + offset.dy,
+            frame.right - margin + offset.dx, frame.bottom - margin + offset.dy};
+}
+
+bool UsesLocalNames(const QLocale& locale) {
+    return locale.language() != QLocale::C;
+}
+
+QString LocalWeekday(const QLocale& locale, const QDate& date) {
+    return locale.standaloneDayName(date.dayOfWeek(), QLocale::LongFormat);
+}
+
+QString LocalDate(const QLocale& locale, const QDate& date) {
+    // The long form names the weekday too ("dddd, d. MMMM yyyy"), which the line above shows:
+    // take it out with the separator that joins it to the rest.
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression leading(QStringLiteral("^(?<!d)dddd(?!d)[,\\s]*"));
+    static const QRegularExpression inner(QStringLiteral("[,\\s]*(?<!d)dddd(?!d)"));
+    if (format.contains(leading)) {
+        format.remove(leading);
+    } else {
+        format.remove(inner);
+    }
+    return locale.toString(date, format.trimmed());
+}
+
+std::uint32_t DarkCountdownColor(std::int32_t wheelPhase, bool countingUp) {
+    const std::int32_t turn = (countingUp ? 2 : 1) * kPhasePerTurn / 3;
+    return HueColor(static_cast<std::int32_t>((std::int64_t{wheelPhase} + turn) % kPhasePerTurn));
+}
+
+FontChoice ParseFontSetting(std::string_view stored) {
+    constexpr qsizetype kLongest = 200;
+    const QString text = QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
+    if (text.isEmpty() || text.size() > kLongest) {
+        return {};
+    }
+    if (std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter;
+        })) {
+        return {};
+    }
+    FontChoice choice;
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        choice.family = text.trimmed();
+        return choice;
+    }
+    choice.family = text.left(colon).trimmed();
+    choice.bold =
+        text.mid(colon + 1).trimmed().compare(QLatin1String("bold"), Qt::CaseInsensitive) == 0;
+    return choice;
+}
+
+namespace {
+
+// One sRGB channel, 0..255, on the linear scale WCAG uses.
+double Linear(std::uint32_t channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+} // namespace
+
+double RelativeLuminance(std::uint32_t color) {
+    return 0.2126 * Linear(color & 0xFFu) + 0.7152 * Linear((color >> 8) & 0xFFu) +
+           0.0722 * Linear((color >> 16) & 0xFFu);
+}
+
+double ContrastRatio(std::uint32_t a, std::uint32_t b) {
+    const double la = RelativeLuminance(a);
+    const double lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+std::uint32_t OutlineColorFor(std::uint32_t textColor) {
+    return ContrastRatio(textColor, 0x000000) >= ContrastRatio(textColor, 0xFFFFFF) ? 0x000000
+                                                                                    : 0xFFFFFF;
+}
+
+std::int32_t OutlineWidthFor(std::int32_t frameHeight) {
+    return std::max(1, frameHeight / 500);
+}
+
+} // namespace chronivo

@@ -1,0 +1,200 @@
+#include "saver/frame_style.h"
+
+#include "saver/rainbow.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <utility>
+
+namespace chronivo {
+namespace {
+
+// 2026-12-07 15:10:00 UTC, on a whole minute.
+constexpr std::int64_t kMinute = 1796656200;
+
+struct MarginCase {
+    FrameRect frame;
+    std::int32_t margin;
+    const char* fact;
+};
+
+TEST(DriftTest, MarginIsTwoPercentOfTheSmallerSide) {
+    const MarginCase cases[] = {
+        {{0, 0, 960, 540}, 10, "10.8 truncates to 10"},
+        {{0, 0, 1920, 1080}, 21, "a full HD screen"},
+        {{0, 0, 2160, 3840}, 43, "a portrait 4K screen: its width is the smaller side"},
+        {{0, 0, 49, 1000}, 0, "under 50 pixels there is no room to move"},
+        {{0, 0, 0, 0}, 0, "an empty frame"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DriftMargin(c.frame), c.margin) << c.fact;
+    }
+}
+
+TEST(DriftTest, OffsetsStayInTheSquareAndKeepTheLayoutOnScreen) {
+    // Ten thousand minutes (a week) on three screens: every offset within the margin, and the
+    // layout frame inside the screen.
+    const FrameRect frames[] = {{0, 0, 960, 540}, {0, 0, 1920, 1080}, {0, 0, 3840, 2160}};
+    for (const FrameRect& frame : frames) {
+        const std::int32_t margin = DriftMargin(frame);
+        std::set<std::int32_t> xs;
+        for (std::int64_t m = 0; m < 10000; ++m) {
+            const DriftOffset o = DriftOffsetAt(kMinute + 60 * m, margin);
+            ASSERT_LE(std::abs(o.dx), margin) << m;
+            ASSERT_LE(std::abs(o.dy), margin) << m;
+            const FrameRect layout = DriftedLayoutFrame(frame, margin, o);
+            ASSERT_TRUE(layout.left >= 0 && layout.top >= 0 && layout.right <= frame.right &&
+                        layout.bottom <= frame.bottom)
+                << m;
+            EXPECT_EQ(layout.Width(), frame.Width() - 2 * margin);
+            xs.insert(o.dx);
+        }
+        EXPECT_TRUE(xs.count(-margin) == 1 && xs.count(margin) == 1) << "both edges are reached";
+    }
+}
+
+TEST(DriftTest, SixtyFourMinutesVisitEveryCellOfTheSquare) {
+    // Halton(2, 3): the first 64 minutes after any start fall in each of 4 x 4 cells (margin 20:
+    // cells 10 pixels wide).
+    for (const std::int64_t start : {std::int64_t{0}, kMinute}) {
+        std::set<std::pair<int, int>> cells;
+        for (std::int64_t m = 0; m < 64; ++m) {
+            const DriftOffset o = DriftOffsetAt(start + 60 * m, 20);
+            cells.insert({std::min((o.dx + 20) / 10, 3), std::min((o.dy + 20) / 10, 3)});
+        }
+        EXPECT_EQ(cells.size(), 16u) << start;
+    }
+}
+
+struct MinuteCase {
+    std::int64_t from;
+    std::int64_t to;
+    bool same;
+    const char* fact;
+};
+
+TEST(DriftTest, OffsetHoldsForAMinuteAndMovesAtTheNext) {
+    const MinuteCase cases[] = {
+        {kMinute, kMinute + 59, true, "15:10:00 and 15:10:59"},
+        {kMinute + 59, kMinute + 60, false, "15:10:59 to 15:11:00"},
+        {kMinute - 1, kMinute, false, "15:09:59 to 15:10:00"},
+        {-1, -60, true, "the last minute of 1969 is one minute"},
+        {-1, 0, false, "1969 to 1970"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DriftOffsetAt(c.from, 21) == DriftOffsetAt(c.to, 21), c.same) << c.fact;
+    }
+    // Every minute of a week moves the layout.
+    for (std::int64_t m = 1; m < 10080; ++m) {
+        ASSERT_NE(DriftOffsetAt(kMinute + 60 * (m - 1), 21), DriftOffsetAt(kMinute + 60 * m, 21))
+            << m;
+    }
+    EXPECT_EQ(DriftOffsetAt(kMinute, 0), DriftOffset{}) << "no margin, no movement";
+}
+
+struct DateCase {
+    QLocale locale;
+    const char* weekday;
+    const char* date;
+};
+
+TEST(LocalNamesTest, WeekdayAndDateInTheLocalesOwnForm) {
+    // Monday 7 December 2026, from Qt's own locale data (not the machine's).
+    const DateCase cases[] = {
+        {QLocale(QLocale::German, QLocale::Germany), "Montag", "7. Dezember 2026"},
+        {QLocale(QLocale::French, QLocale::France), "lundi", "7 décembre 2026"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "Monday", "December 7, 2026"},
+        {QLocale(QLocale::Spanish, QLocale::Spain), "lunes", "7 de diciembre de 2026"},
+        {QLocale(QLocale::Japanese, QLocale::Japan), "月曜日", "2026年12月7日"},
+    };
+    const QDate day(2026, 12, 7);
+    for (const auto& c : cases) {
+        EXPECT_EQ(LocalWeekday(c.locale, day), QString::fromUtf8(c.weekday))
+            << c.locale.name().toStdString();
+        EXPECT_EQ(LocalDate(c.locale, day), QString::fromUtf8(c.date))
+            << c.locale.name().toStdString();
+    }
+    EXPECT_FALSE(UsesLocalNames(QLocale::c())) << "C keeps the clock's own English texts";
+    EXPECT_TRUE(UsesLocalNames(QLocale(QLocale::German)));
+}
+
+struct FontCase {
+    std::string stored;
+    FontChoice choice;
+    const char* fact;
+};
+
+TEST(FontSettingTest, FamilyAndBoldOrTheDefault) {
+    const FontCase cases[] = {
+        {"", {}, "empty: the platform's default"},
+        {"DejaVu Serif", {"DejaVu Serif", false}, "a family"},
+        {"DejaVu Serif:bold", {"DejaVu Serif", true}, "a family in bold"},
+        {" DejaVu Serif : BOLD ", {"DejaVu Serif", true}, "blanks and case do not matter"},
+        {":bold", {"", true}, "the default family in bold"},
+        {"DejaVu Serif:italic", {"DejaVu Serif", false}, "another style is ignored"},
+        {"No Such Family", {"No Such Family", false}, "Qt substitutes an unknown family"},
+        {"Bad\x01Name", {}, "a control character: the default"},
+        {"Tab\tName:bold", {}, "a tab too"},
+        {std::string(201, 'x'), {}, "longer than 200 characters: the default"},
+        {"Bad\xff", {}, "bytes that are no UTF-8: the default"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseFontSetting(c.stored), c.choice) << c.fact;
+    }
+    EXPECT_EQ(ParseFontSetting(std::string(200, 'x')).family.size(), 200) << "200 are kept";
+}
+
+struct OutlineCase {
+    std::uint32_t text;
+    std::uint32_t outline;
+    const char* fact;
+};
+
+TEST(OutlineTest, BlackOrWhiteWhicheverContrastsMore) {
+    // Colours 0x00BBGGRR.
+    const OutlineCase cases[] = {
+        {0xFFFFFF, 0x000000, "white text, black edge"},
+        {0x000000, 0xFFFFFF, "black text, white edge"},
+        {0x0000FF, 0x000000, "red (luminance 0.2126): 5.25 to black, 4.0 to white"},
+        {0xFF0000, 0xFFFFFF, "blue (0.0722): 2.44 to black, 8.59 to white"},
+        {0x00FF00, 0x000000, "green"},
+        {0xFF00FF, 0x000000, "magenta (0.2848): 6.70 to black, 3.14 to white"},
+        {0x757575, 0xFFFFFF, "grey 0x75 (0.178): 4.56 to black, 4.61 to white"},
+        {0x767676, 0x000000, "grey 0x76 (0.181): 4.62 to black, 4.54 to white"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OutlineColorFor(c.text), c.outline) << c.fact;
+    }
+    EXPECT_DOUBLE_EQ(ContrastRatio(0x000000, 0xFFFFFF), 21.0);
+    EXPECT_DOUBLE_EQ(ContrastRatio(0x123456, 0x123456), 1.0);
+    EXPECT_NEAR(ContrastRatio(0x0000FF, 0x000000), 5.252, 0.001);
+}
+
+TEST(OutlineTest, OnePixelPer500RowsAtLeastOne) {
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {0, 1}, {540, 1}, {999, 1}, {1080, 2}, {1440, 2}, {2160, 4}, {4320, 8}};
+    for (const auto& [height, width] : cases) {
+        EXPECT_EQ(OutlineWidthFor(height), width) << height;
+    }
+}
+
+TEST(DarkTest, CountdownColourIsAFullColourApartFromTheClocks) {
+    // Over the whole wheel: never darker than pure blue, the darkest colour of the wheel (2.44
+    // to black), never the clock's colour, and counting up differs from counting down.
+    for (std::int32_t phase = 0; phase < kPhasePerTurn; phase += 37) {
+        const std::uint32_t down = DarkCountdownColor(phase, false);
+        const std::uint32_t up = DarkCountdownColor(phase, true);
+        ASSERT_GE(ContrastRatio(down, 0x000000), 2.44) << phase;
+        ASSERT_GE(ContrastRatio(up, 0x000000), 2.44) << phase;
+        ASSERT_NE(down, HueColor(phase)) << phase;
+        ASSERT_NE(up, down) << phase;
+    }
+    EXPECT_EQ(DarkCountdownColor(1536, false), 0x00FF00u) << "red's clock, green countdown";
+    EXPECT_EQ(DarkCountdownColor(1536, true), 0xFF0000u) << "counting up: blue";
+}
+
+} // namespace
+} // namespace chronivo
