@@ -40,9 +40,9 @@ QString PlaceNameOf(const QByteArray& zoneId) {
     return id.mid(id.lastIndexOf(QLatin1Char('/')) + 1).replace(QLatin1Char('_'), QLatin1Char(' '));
 }
 
-AddPlaceDialog::AddPlaceDialog(QWidget* parent, QStringList takenNames, MessageSink showMessage)
+AddPlaceDialog::AddPlaceDialog(QWidget* parent, QList<Place> listed, MessageSink showMessage)
     : QDialog(parent)
-    , m_takenNames(std::move(takenNames))
+    , m_listed(std::move(listed))
     , m_showMessage(std::move(showMessage)) {
     setObjectName(QStringLiteral("addPlaceDialog"));
     setWindowTitle(QStringLiteral("Add a place"));
@@ -141,13 +141,16 @@ void AddPlaceDialog::OnOK() {
     if (ZoneId().isEmpty() || PlaceName().isEmpty()) {
         return;
     }
-    if (m_takenNames.contains(PlaceName(), Qt::CaseInsensitive)) {
-        m_showMessage(QStringLiteral("There is a place called \"%1\" in the list already. "
-                                     "Please choose another name.")
-                          .arg(PlaceName()));
-        m_name->setFocus(Qt::OtherFocusReason);
-        m_name->selectAll();
-        return;
+    for (const Place& place : m_listed) {
+        if (place.first.compare(PlaceName(), Qt::CaseInsensitive) == 0 &&
+            place.second != ZoneId()) {
+            m_showMessage(QStringLiteral("There is a place called \"%1\" in the list already, "
+                                         "with another time zone. Please choose another name.")
+                              .arg(place.first));
+            m_name->setFocus(Qt::OtherFocusReason);
+            m_name->selectAll();
+            return;
+        }
     }
     accept();
 }

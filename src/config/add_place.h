@@ -4,11 +4,12 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 class QLineEdit;
 class QListWidget;
@@ -28,9 +29,10 @@ ZoneCode ZoneCodeOf(const QTimeZone& zone, std::int64_t utcSeconds);
 QString PlaceNameOf(const QByteArray& zoneId);
 
 // "Add a place...": a search field over every zone the system knows, the zones that match, and
-// the name the place is shown under. OK is enabled once a zone is chosen and a name typed; a name
-// that `takenNames` holds already (compared without regard to case) is refused through
-// `showMessage` and the dialog stays open.
+// the name the place is shown under. OK is enabled once a zone is chosen and a name typed. A name
+// that `listed` holds already (compared without regard to case) with the same zone is accepted:
+// that place is the one meant. With another zone it is refused through `showMessage`, and the
+// dialog stays open.
 //
 // Object names: "zoneSearch", "zoneList", "placeName", "buttonBox".
 class AddPlaceDialog : public QDialog {
@@ -38,7 +40,10 @@ class AddPlaceDialog : public QDialog {
 public:
     using MessageSink = std::function<void(const QString&)>;
 
-    AddPlaceDialog(QWidget* parent, QStringList takenNames, MessageSink showMessage);
+    // A place of the list: its name and its zone.
+    using Place = std::pair<QString, QByteArray>;
+
+    AddPlaceDialog(QWidget* parent, QList<Place> listed, MessageSink showMessage);
 
     // The zone chosen ("Asia/Kathmandu"), empty while none is.
     QByteArray ZoneId() const;
@@ -53,7 +58,7 @@ private:
     void UpdateOk();
     void OnOK();
 
-    QStringList m_takenNames;
+    QList<Place> m_listed;
     MessageSink m_showMessage;
     QLineEdit* m_search = nullptr;
     QListWidget* m_zones = nullptr;

@@ -11,6 +11,7 @@
 #include "settings/settings_keys.h"
 #include "time/world_time.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -219,6 +220,13 @@ void ConfigDialog::RestoreCitySelection() {
             }
         }
     }
+    // The first selected place in sight, so the list opens showing what it holds.
+    for (int row = 0; row < m_cityList->count(); ++row) {
+        if (m_cityList->item(row)->isSelected()) {
+            m_cityList->scrollToItem(m_cityList->item(row), QAbstractItemView::PositionAtTop);
+            break;
+        }
+    }
 }
 
 QListWidgetItem* ConfigDialog::AddOwnPlace(const QString& name, const QString& zoneId,
@@ -314,17 +322,33 @@ void ConfigDialog::OnStartAfter() {
 }
 
 void ConfigDialog::OnAddPlace() {
-    QStringList names;
+    QList<AddPlaceDialog::Place> places;
     for (int row = 0; row < m_cityList->count(); ++row) {
-        names << m_cityList->item(row)->text();
+        const QListWidgetItem* item = m_cityList->item(row);
+        const WorldCity* city = FindWorldCity(item->text().toStdString());
+        places.append({item->text(), IsOwnPlace(item) || city == nullptr
+                                         ? item->data(kTzRole).toString().toUtf8()
+                                         : QByteArray(city->tzName)});
     }
     auto* dialog =
-        new AddPlaceDialog(this, names, [this](const QString& text) { ShowMessage(text); });
+        new AddPlaceDialog(this, places, [this](const QString& text) { ShowMessage(text); });
     connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         const QByteArray zoneId = dialog->ZoneId();
-        QListWidgetItem* item = AddOwnPlace(dialog->PlaceName(), QString::fromUtf8(zoneId),
-                                            ZoneCodeOf(QTimeZone(zoneId), m_clock.Now().seconds));
+        // A place the list has under that name already (with that zone, as the dialog made
+        // sure) is selected rather than added twice.
+        QListWidgetItem* item = nullptr;
+        for (int row = 0; row < m_cityList->count() && item == nullptr; ++row) {
+            if (m_cityList->item(row)->text().compare(dialog->PlaceName(), Qt::CaseInsensitive) ==
+                0) {
+                item = m_cityList->item(row);
+                item->setSelected(true);
+            }
+        }
+        if (item == nullptr) {
+            item = AddOwnPlace(dialog->PlaceName(), QString::fromUtf8(zoneId),
+                               ZoneCodeOf(QTimeZone(zoneId), m_clock.Now().seconds));
+        }
         m_cityList->scrollToItem(item);
     });
     dialog->open();
