@@ -43,7 +43,10 @@ FrameRect DriftedLayoutFrame(const FrameRect& frame, std::int32_t margin, DriftO
 }
 
 bool UsesLocalNames(const QLocale& locale) {
-    return locale.language() != QLocale::C;
+    // The system locale takes its language from the numbers' setting (LC_NUMERIC) but its names
+    // from the time's (LC_TIME): LANG=C with LC_TIME=de_DE.UTF-8 still names the days in German.
+    return locale.language() != QLocale::C ||
+           locale.standaloneDayName(1) != QLocale::c().standaloneDayName(1);
 }
 
 QString LocalWeekday(const QLocale& locale, const QDate& date) {

@@ -40,7 +40,8 @@ FrameRect DriftedLayoutFrame(const FrameRect& frame, std::int32_t margin, DriftO
 // --- LocalNames: weekday, month and the date's form from a locale -------------------------
 
 // Whether the clock's weekday and date come from `locale` rather than from the fixed English
-// texts: any locale but C (whose names are the English ones the clock shows anyway).
+// texts: any locale but C (whose names are the English ones the clock shows anyway), and C
+// itself when its day names come from another (the system locale's LC_TIME).
 bool UsesLocalNames(const QLocale& locale);
 
 // The weekday's name ("Montag", "lundi") and the date in the locale's long form without the
