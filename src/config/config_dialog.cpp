@@ -5,6 +5,7 @@
 #include "config/speed_slider.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -90,7 +91,10 @@ QString ConfigDialog::MessageCaption() {
 }
 
 void ConfigDialog::ShowMessage(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, MessageCaption(), text, QMessageBox::Ok, this);
+    // Over the dialog the message is about: "Add a place" or "More options" while one is open.
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* over = modal != nullptr && isAncestorOf(modal) ? modal : this;
+    QMessageBox box(QMessageBox::Warning, MessageCaption(), text, QMessageBox::Ok, over);
     box.exec();
 }
 
