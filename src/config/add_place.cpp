@@ -10,6 +10,7 @@
 #include <QTimeZone>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace chronivo {
@@ -26,13 +27,15 @@ constexpr std::int64_t kYearSeconds = 366LL * 24 * 3600;
 
 ZoneCode ZoneCodeOf(const QTimeZone& zone, std::int64_t utcSeconds) {
     const QDateTime at = QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC);
-    bool daylight = zone.isDaylightTime(at);
-    if (!daylight) {
-        const QTimeZone::OffsetData next = zone.nextTransition(at);
-        daylight = next.atUtc.isValid() && next.daylightTimeOffset != 0 &&
-                   next.atUtc.toSecsSinceEpoch() - utcSeconds <= kYearSeconds;
-    }
-    return zone.standardTimeOffset(at) * 2 + (daylight ? 1 : 0);
+    const QTimeZone::OffsetData next = zone.nextTransition(at);
+    const bool soon =
+        next.atUtc.isValid() && next.atUtc.toSecsSinceEpoch() - utcSeconds <= kYearSeconds;
+    const bool daylight = zone.isDaylightTime(at) || (soon && next.daylightTimeOffset != 0);
+    // Standard time is the winter side of the switch, the smaller offset, also for the zones
+    // whose data count winter as the daylight side (Europe/Dublin).
+    const int standard = daylight && soon ? std::min(zone.offsetFromUtc(at), next.offsetFromUtc)
+                                          : zone.standardTimeOffset(at);
+    return standard * 2 + (daylight ? 1 : 0);
 }
 
 QString PlaceNameOf(const QByteArray& zoneId) {

@@ -23,6 +23,7 @@ TEST(ZoneCodeOfTest, EncodesTheStandardOffsetAndDaylightSavingAsTheTableDoes) {
         {"Europe/Paris", 7201, "on summer time now: the table's Paris"},
         {"America/New_York", -35999, "west of UTC, the table's New York"},
         {"Australia/Sydney", 72001, "on standard time now, summer time from October"},
+        {"Europe/Dublin", 1, "its data call winter the daylight side: the table's Dublin"},
         {"Asia/Kathmandu", 41400, "UTC + 5:45, no summer time"},
         {"America/St_Johns", -25199, "UTC - 3:30 with summer time"},
         {"Asia/Tehran", 25200, "no summer time since 2022"},
