@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -79,6 +80,7 @@ AddPlaceDialog::AddPlaceDialog(QWidget* parent, QList<Place> listed, MessageSink
     layout->addLayout(form);
     layout->addWidget(buttons);
 
+    m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &AddPlaceDialog::OnSearch);
     connect(m_zones, &QListWidget::currentItemChanged, this, &AddPlaceDialog::OnZoneChosen);
     connect(m_name, &QLineEdit::textEdited, this, [this] {
@@ -102,6 +104,25 @@ QByteArray AddPlaceDialog::ZoneId() const {
 
 QString AddPlaceDialog::PlaceName() const {
     return m_name->text().trimmed();
+}
+
+bool AddPlaceDialog::eventFilter(QObject* watched, QEvent* event) {
+    const int key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event)->key() : 0;
+    if (watched != m_search || (key != Qt::Key_Up && key != Qt::Key_Down)) {
+        return QDialog::eventFilter(watched, event);
+    }
+    // To the next zone shown above or below the chosen one; none chosen: the first or last.
+    const int step = key == Qt::Key_Down ? 1 : -1;
+    const int from = m_zones->currentItem() != nullptr ? m_zones->currentRow()
+                                                       : (step > 0 ? -1 : m_zones->count());
+    for (int row = from + step; row >= 0 && row < m_zones->count(); row += step) {
+        if (!m_zones->item(row)->isHidden()) {
+            m_zones->setCurrentRow(row);
+            m_zones->scrollToItem(m_zones->currentItem());
+            break;
+        }
+    }
+    return true;
 }
 
 void AddPlaceDialog::OnSearch() {

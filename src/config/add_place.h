@@ -50,6 +50,10 @@ public:
     // The name typed, without blanks around it.
     QString PlaceName() const;
 
+protected:
+    // Up and Down typed in the search field move through the zones that match.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // Shows only the zones whose id contains every word of the search, ignoring case and taking
     // a blank for an underscore; keeps a zone chosen when it still shows, else chooses the first.

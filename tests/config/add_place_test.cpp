@@ -77,20 +77,25 @@ protected:
 
 struct SearchCase {
     const char* search;
+    int downs;        // Down pressed in the search field afterwards
     const char* zone; // the zone chosen, "" for none
     const char* name; // the name suggested
 };
 
 TEST_F(OwnPlaceTest, TheSearchChoosesTheFirstMatchingZoneAndSuggestsItsName) {
     const SearchCase cases[] = {
-        {"kathm", "Asia/Kathmandu", "Kathmandu"},
-        {"new york", "America/New_York", "New York"},
-        {"PORT_OF", "America/Port_of_Spain", "Port of Spain"},
-        {"no such place", "", ""},
+        {"kathm", 0, "Asia/Kathmandu", "Kathmandu"},
+        {"new york", 0, "America/New_York", "New York"},
+        {"PORT_OF", 0, "America/Port_of_Spain", "Port of Spain"},
+        {"america new", 1, "America/North_Dakota/New_Salem", "New Salem"},
+        {"no such place", 0, "", ""},
     };
     for (const SearchCase& c : cases) {
         Open();
         SearchZone(QString::fromLatin1(c.search));
+        for (int i = 0; i < c.downs; ++i) {
+            QTest::keyClick(Find<QLineEdit>("zoneSearch"), Qt::Key_Down);
+        }
         auto& dialog = *Find<AddPlaceDialog>("addPlaceDialog");
         EXPECT_EQ(dialog.ZoneId(), QByteArray(c.zone)) << c.search;
         EXPECT_EQ(dialog.PlaceName(), QString::fromLatin1(c.name)) << c.search;
