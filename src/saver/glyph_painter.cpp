@@ -34,12 +34,22 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
             font.weight(),
             static_cast<int>(font.style()),
             std::llround(font.pixelSize() * 64),
-            glyph,
-            outlineWidth};
-    const auto found = m_masks.find(key);
-    if (found != m_masks.end()) {
+            glyph};
+    if (outlineWidth == 0) {
+        if (const auto found = m_masks.find(key); found != m_masks.end()) {
+            return found->second;
+        }
+    } else if (const auto found = m_outlineMasks.find({key, outlineWidth});
+               found != m_outlineMasks.end()) {
         return found->second;
     }
+    const auto keep = [&](Mask&& mask) -> const Mask& {
+        if (outlineWidth == 0) {
+            return m_masks.emplace(std::move(key), std::move(mask)).first->second;
+        }
+        return m_outlineMasks.emplace(std::pair{std::move(key), outlineWidth}, std::move(mask))
+            .first->second;
+    };
     Mask mask;
     const QPainterPath path = font.pathForGlyph(glyph);
     // An outline mask is the glyph widened by the outline's width all round.
@@ -53,7 +63,7 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
         QImage coverage(mask.width, mask.height, QImage::Format_Alpha8);
         if (coverage.isNull()) {
             // No memory for the mask: the glyph is left out rather than read from nothing.
-            return m_masks.emplace(std::move(key), Mask{}).first->second;
+            return keep(Mask{});
         }
         coverage.fill(0);
         QPainter p(&coverage);
@@ -94,7 +104,7 @@ const GlyphPainter::Mask& GlyphPainter::MaskOf(const QRawFont& font, quint32 gly
     }
     m_bytes += mask.partial.size() + mask.spans.size() * sizeof(Mask::Span) +
                mask.rowStart.size() * sizeof(std::uint32_t);
-    return m_masks.emplace(std::move(key), std::move(mask)).first->second;
+    return keep(std::move(mask));
 }
 
 void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& rect,
@@ -123,6 +133,7 @@ void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& 
     // only dropped between lines, so the pointers stay valid while this line is drawn.
     if (m_bytes > kMaxBytes) {
         m_masks.clear();
+        m_outlineMasks.clear();
         m_bytes = 0;
     }
     std::vector<Placed> placed;
@@ -161,24 +172,32 @@ void GlyphPainter::DrawTextLine(QImage& dc, const QFont& font, const FrameRect& 
     }
 
     // Row by row across the whole line, so each buffer row is visited once, left to right.
+    const Ink ink(color);
+    const Ink outlineInk(outlineColor);
     const std::int32_t bufferWidth = dc.width();
     uchar* const bits = dc.bits();
     const qsizetype stride = dc.bytesPerLine();
     for (std::int32_t y = std::max(top, 0); y < std::min(bottom, dc.height()); ++y) {
         QRgb* out = reinterpret_cast<QRgb*>(bits + y * stride);
         if (!outlines.empty()) {
-            BlendRow(out, bufferWidth, y, outlines, outlineColor);
+            BlendRow(out, bufferWidth, y, outlines, outlineInk);
         }
-        BlendRow(out, bufferWidth, y, placed, color);
+        BlendRow(out, bufferWidth, y, placed, ink);
     }
 }
 
+GlyphPainter::Ink::Ink(std::uint32_t color)
+    : red(color & 0xFFu)
+    , green((color >> 8) & 0xFFu)
+    , blue((color >> 16) & 0xFFu)
+    , solid(ToPixel(color)) {}
+
 void GlyphPainter::BlendRow(QRgb* out, std::int32_t bufferWidth, std::int32_t y,
-                            const std::vector<Placed>& placed, std::uint32_t color) {
-    const std::uint32_t red = color & 0xFFu;
-    const std::uint32_t green = (color >> 8) & 0xFFu;
-    const std::uint32_t blue = (color >> 16) & 0xFFu;
-    const QRgb solid = ToPixel(color);
+                            const std::vector<Placed>& placed, const Ink& ink) {
+    const std::uint32_t red = ink.red;
+    const std::uint32_t green = ink.green;
+    const std::uint32_t blue = ink.blue;
+    const QRgb solid = ink.solid;
     for (const Placed& p : placed) {
         const std::int32_t row = y - p.y;
         if (row < 0 || row >= p.mask->height) {

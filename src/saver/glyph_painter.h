@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace chronivo {
@@ -40,7 +41,7 @@ public:
     // Bytes of glyph masks kept; the store is emptied before a line when it has passed
     // kMaxBytes.
     std::size_t CachedBytes() const { return m_bytes; }
-    std::size_t CachedGlyphs() const { return m_masks.size(); }
+    std::size_t CachedGlyphs() const { return m_masks.size() + m_outlineMasks.size(); }
     static constexpr std::size_t kMaxBytes = 64u << 20;
 
 private:
@@ -66,9 +67,8 @@ private:
         // empty outside, so this is a small part of its box.
         std::vector<std::uint8_t> partial;
     };
-    // Family, style name, weight, style, pixel size in 1/64 pixel, glyph index, outline width
-    // (0: the glyph itself).
-    using Key = std::tuple<QString, QString, int, int, std::int64_t, quint32, std::int32_t>;
+    // Family, style name, weight, style, pixel size in 1/64 pixel, glyph index.
+    using Key = std::tuple<QString, QString, int, int, std::int64_t, quint32>;
 
     const Mask& MaskOf(const QRawFont& font, quint32 glyph, std::int32_t outlineWidth);
 
@@ -78,11 +78,22 @@ private:
         std::int32_t x;
         std::int32_t y;
     };
-    // Blends the masks' spans that cross row y into `out`, the buffer's row, in color.
+    // A colour split once per line for blending: channels 0..255 and the solid pixel.
+    struct Ink {
+        explicit Ink(std::uint32_t color);
+        std::uint32_t red;
+        std::uint32_t green;
+        std::uint32_t blue;
+        QRgb solid;
+    };
+    // Blends the masks' spans that cross row y into `out`, the buffer's row, in `ink`.
     static void BlendRow(QRgb* out, std::int32_t bufferWidth, std::int32_t y,
-                         const std::vector<Placed>& placed, std::uint32_t color);
+                         const std::vector<Placed>& placed, const Ink& ink);
 
     std::map<Key, Mask> m_masks;
+    // The glyphs widened for an outline, by the outline's width; kept apart so plain text looks
+    // its glyphs up exactly as before.
+    std::map<std::pair<Key, std::int32_t>, Mask> m_outlineMasks;
     std::size_t m_bytes = 0;
 };
 

@@ -128,7 +128,7 @@ void TextFitting::DrawLine(QPainter& dc, const FrameRect& rect, const QString& t
             const std::uint32_t color = FromPixel(dc.pen().color().rgb());
             const std::int32_t outline = OutlineFor(dc.font());
             m_glyphs.DrawTextLine(image, dc.font(), rect, text, centre, color, outline,
-                                  OutlineColorFor(color));
+                                  outline > 0 ? OutlineColorFor(color) : 0);
             return;
         }
     }
