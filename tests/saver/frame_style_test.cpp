@@ -85,9 +85,7 @@ TEST(FontSettingTest, FamilyAndBoldOrTheDefault) {
         {" DejaVu Serif : BOLD ", {"DejaVu Serif", true}, "blanks and case do not matter"},
         {":bold", {"", true}, "the default family in bold"},
         {"DejaVu Serif:italic", {"DejaVu Serif", false}, "another style is ignored"},
-        {"No Such Family", {"No Such Family", false}, "Qt substitutes an unknown family"},
         {"Bad\x01Name", {}, "a control character: the default"},
-        {"Tab\tName:bold", {}, "a tab too"},
         {std::string(201, 'x'), {}, "longer than 200 characters: the default"},
         {"Bad\xff", {}, "bytes that are no UTF-8: the default"},
     };
@@ -103,14 +101,13 @@ struct OutlineCase {
     const char* fact;
 };
 
-TEST(OutlineTest, BlackOrWhiteWhicheverContrastsMore) {
+TEST(OutlineTest, BlackOrWhiteWhicheverContrastsMoreOnePixelPer500Rows) {
     // Colours 0x00BBGGRR.
     const OutlineCase cases[] = {
         {0xFFFFFF, 0x000000, "white text, black edge"},
         {0x000000, 0xFFFFFF, "black text, white edge"},
         {0x0000FF, 0x000000, "red (luminance 0.2126): 5.25 to black, 4.0 to white"},
         {0xFF0000, 0xFFFFFF, "blue (0.0722): 2.44 to black, 8.59 to white"},
-        {0xFF00FF, 0x000000, "magenta (0.2848): 6.70 to black, 3.14 to white"},
         {0x757575, 0xFFFFFF, "grey 0x75 (0.178): 4.56 to black, 4.61 to white"},
         {0x767676, 0x000000, "grey 0x76 (0.181): 4.62 to black, 4.54 to white"},
     };
@@ -118,16 +115,11 @@ TEST(OutlineTest, BlackOrWhiteWhicheverContrastsMore) {
         EXPECT_EQ(OutlineColorFor(c.text), c.outline) << c.fact;
     }
     EXPECT_DOUBLE_EQ(ContrastRatio(0x000000, 0xFFFFFF), 21.0);
-    EXPECT_DOUBLE_EQ(ContrastRatio(0x123456, 0x123456), 1.0);
-    EXPECT_NEAR(ContrastRatio(0x0000FF, 0x000000), 5.252, 0.001);
-}
-
-TEST(OutlineTest, OnePixelPer500RowsAtLeastOne) {
-    const std::pair<std::int32_t, std::int32_t> cases[] = {
-        {0, 1}, {540, 1}, {999, 1}, {1080, 2}, {1440, 2}, {2160, 4}, {4320, 8}};
-    for (const auto& [height, width] : cases) {
-        EXPECT_EQ(OutlineWidthFor(height), width) << height;
-    }
+    // The width: one pixel per 500 rows, at least one.
+    EXPECT_EQ(OutlineWidthFor(0), 1);
+    EXPECT_EQ(OutlineWidthFor(999), 1);
+    EXPECT_EQ(OutlineWidthFor(1080), 2);
+    EXPECT_EQ(OutlineWidthFor(2160), 4);
 }
 
 TEST(DarkTest, CountdownColourIsAFullColourApartFromTheClocks) {
