@@ -19,8 +19,6 @@ namespace chronivo {
 
 namespace {
 
-const QString kBoldSuffix = QStringLiteral(":bold");
-
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text) {
     auto* box = new QCheckBox(text, parent);
     box->setObjectName(QString::fromLatin1(name));
@@ -33,25 +31,13 @@ QString KeyName(const SettingKey& key) {
 
 } // namespace
 
-FontChoice ParseFontChoice(const QString& stored, const QStringList& installed) {
-    QString family = stored;
-    const bool bold = family.endsWith(kBoldSuffix, Qt::CaseInsensitive);
-    if (bold) {
-        family.chop(kBoldSuffix.size());
-    }
+QString InstalledFamily(const FontChoice& choice, const QStringList& installed) {
     for (const QString& known : installed) {
-        if (!family.isEmpty() && known.compare(family, Qt::CaseInsensitive) == 0) {
-            return {known, bold};
+        if (!choice.family.isEmpty() && known.compare(choice.family, Qt::CaseInsensitive) == 0) {
+            return known;
         }
     }
     return {};
-}
-
-QString FontChoiceText(const FontChoice& choice) {
-    if (choice.family.isEmpty()) {
-        return {};
-    }
-    return choice.bold ? choice.family + kBoldSuffix : choice.family;
 }
 
 MoreOptionsDialog::MoreOptionsDialog(QWidget* parent, ProfileStore& store, MessageSink showMessage)
@@ -113,19 +99,26 @@ void MoreOptionsDialog::ReadValues() {
     load(m_drift, keys::Drift);
     load(m_localNames, keys::LocalNames);
     load(m_dark, keys::Dark);
-    // Only a family the list offers can be shown, and kept by OK.
+    // Only a family the list offers can be shown; any other stays stored unless the font is
+    // changed.
     QStringList offered;
     for (int i = 0; i < m_fontCombo->count(); ++i) {
         offered << m_fontCombo->itemText(i);
     }
-    const FontChoice font = ParseFontChoice(ReadString(m_store, keys::Font), offered);
+    m_storedFont = ReadString(m_store, keys::Font);
+    const FontChoice stored = ParseFontSetting(m_storedFont.toStdString());
+    const QString family = InstalledFamily(stored, offered);
     load(m_outline, keys::Outline);
 
     // With the default font the list shows the family the default is, ready to start from.
-    m_fontCombo->setCurrentFont(font.family.isEmpty() ? QFont() : QFont(font.family));
-    m_bold->setChecked(font.bold);
-    (font.family.isEmpty() ? m_defaultFont : m_otherFont)->setChecked(true);
+    m_fontCombo->setCurrentFont(family.isEmpty() ? QFont() : QFont(family));
+    m_bold->setChecked(!family.isEmpty() && stored.bold);
+    (family.isEmpty() ? m_defaultFont : m_otherFont)->setChecked(true);
     OnFontKind();
+    const auto touched = [this] { m_fontTouched = true; };
+    connect(m_otherFont, &QRadioButton::toggled, this, touched);
+    connect(m_fontCombo, &QFontComboBox::currentFontChanged, this, touched);
+    connect(m_bold, &QCheckBox::toggled, this, touched);
 }
 
 void MoreOptionsDialog::OnFontKind() {
@@ -140,12 +133,16 @@ void MoreOptionsDialog::OnOK() {
         m_otherFont->isChecked()
             ? FontChoice{m_fontCombo->currentFont().family(), m_bold->isChecked()}
             : FontChoice{};
+    const QString fontText = m_fontTouched ? FontSettingText(font) : m_storedFont;
     // All six in the key table's order, in one change: a store that cannot take them all keeps
     // none of them.
     const std::vector<ProfileValue> values = {
-        {KeyName(keys::AllScreens), flag(m_allScreens)}, {KeyName(keys::Drift), flag(m_drift)},
-        {KeyName(keys::LocalNames), flag(m_localNames)}, {KeyName(keys::Dark), flag(m_dark)},
-        {KeyName(keys::Font), FontChoiceText(font)},     {KeyName(keys::Outline), flag(m_outline)},
+        {KeyName(keys::AllScreens), flag(m_allScreens)},
+        {KeyName(keys::Drift), flag(m_drift)},
+        {KeyName(keys::LocalNames), flag(m_localNames)},
+        {KeyName(keys::Dark), flag(m_dark)},
+        {KeyName(keys::Font), fontText},
+        {KeyName(keys::Outline), flag(m_outline)},
     };
     if (!WriteValues(m_store, values)) {
         // Told as the main window tells it; the choices stay for another try or Cancel.

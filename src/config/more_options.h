@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/settings_keys.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -14,20 +16,9 @@ namespace chronivo {
 
 class ProfileStore;
 
-// The "Font" setting as the dialog shows it: one of the installed families, bold or not. An empty
-// family is the platform's default font.
-struct FontChoice {
-    QString family;
-    bool bold = false;
-};
-
-// Reads a stored "Font", "Family" or "Family:bold" (the suffix in any case). A family that is none
-// of `installed` (compared without regard to case) is the default font, and so is anything typed
-// by hand that names no family at all; a known family comes back spelt as installed.
-FontChoice ParseFontChoice(const QString& stored, const QStringList& installed);
-
-// The text stored for a choice: "" for the default font, "Family" or "Family:bold".
-QString FontChoiceText(const FontChoice& choice);
+// The family of `choice` spelt as one of `installed` spells it (compared without regard to
+// case); empty when it is none of them.
+QString InstalledFamily(const FontChoice& choice, const QStringList& installed);
 
 // "More options...": the settings beyond the main window's, each stored under its own key of the
 // same section. It reads them when it is built; OK stores all six in one change and closes,
@@ -51,6 +42,10 @@ private:
 
     ProfileStore& m_store;
     MessageSink m_showMessage;
+    // The stored "Font" as read, kept by OK while the font controls are left alone: a family this
+    // computer lacks is not thrown away by opening the dialog.
+    QString m_storedFont;
+    bool m_fontTouched = false;
     QCheckBox* m_allScreens = nullptr;
     QCheckBox* m_drift = nullptr;
     QCheckBox* m_localNames = nullptr;

@@ -72,29 +72,6 @@ std::uint32_t DarkCountdownColor(std::int32_t wheelPhase, bool countingUp) {
     return HueColor(static_cast<std::int32_t>((std::int64_t{wheelPhase} + turn) % kPhasePerTurn));
 }
 
-FontChoice ParseFontSetting(std::string_view stored) {
-    constexpr qsizetype kLongest = 200;
-    const QString text = QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
-    if (text.isEmpty() || text.size() > kLongest) {
-        return {};
-    }
-    if (std::any_of(text.begin(), text.end(), [](QChar c) {
-            return c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter;
-        })) {
-        return {};
-    }
-    FontChoice choice;
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon < 0) {
-        choice.family = text.trimmed();
-        return choice;
-    }
-    choice.family = text.left(colon).trimmed();
-    choice.bold =
-        text.mid(colon + 1).trimmed().compare(QLatin1String("bold"), Qt::CaseInsensitive) == 0;
-    return choice;
-}
-
 namespace {
 
 // One sRGB channel, 0..255, on the linear scale WCAG uses.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "saver/frame_layout.h"
+#include "settings/settings_keys.h"
 
 #include <QDate>
 #include <QLocale>
@@ -55,19 +56,6 @@ QString LocalDate(const QLocale& locale, const QDate& date);
 // clock's colour while counting down, two thirds on while counting up (always a full colour,
 // never black, and apart from the clock's).
 std::uint32_t DarkCountdownColor(std::int32_t wheelPhase, bool countingUp);
-
-// --- Font: the family of the large text --------------------------------------------------
-
-struct FontChoice {
-    QString family; // empty: the platform's default family
-    bool bold = false;
-    friend bool operator==(const FontChoice&, const FontChoice&) = default;
-};
-
-// Reads a stored "Font": "Family" or "Family:bold" (the style ignoring case, blanks round either
-// part ignored; ":bold" alone is the default family in bold; another style after the colon is
-// ignored). Empty, longer than 200 characters, or holding a control character: the default.
-FontChoice ParseFontSetting(std::string_view stored);
 
 // --- Outline: a thin black or white edge round the text -----------------------------------
 

@@ -2,6 +2,8 @@
 
 #include "settings/profile_store.h"
 
+#include <algorithm>
+
 namespace chronivo {
 
 namespace {
@@ -28,6 +30,36 @@ QString WorldZoneKey(int index) {
 }
 QString WorldTzKey(int index) {
     return QStringLiteral("WTtz%1").arg(index);
+}
+
+FontChoice ParseFontSetting(std::string_view stored) {
+    constexpr qsizetype kLongest = 200;
+    const QString text = QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
+    if (text.isEmpty() || text.size() > kLongest) {
+        return {};
+    }
+    if (std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter;
+        })) {
+        return {};
+    }
+    FontChoice choice;
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        choice.family = text.trimmed();
+        return choice;
+    }
+    choice.family = text.left(colon).trimmed();
+    choice.bold =
+        text.mid(colon + 1).trimmed().compare(QLatin1String("bold"), Qt::CaseInsensitive) == 0;
+    return choice;
+}
+
+QString FontSettingText(const FontChoice& choice) {
+    if (choice.family.isEmpty() && !choice.bold) {
+        return {};
+    }
+    return choice.bold ? choice.family + QStringLiteral(":bold") : choice.family;
 }
 
 int ReadInt(const ProfileStore& store, const SettingKey& key, Reader reader) {

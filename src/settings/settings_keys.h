@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <span>
+#include <string_view>
 
 namespace chronivo {
 
@@ -84,6 +85,21 @@ int UsableSpeed(int storedSpeed);
 QString WorldTextKey(int index);
 QString WorldZoneKey(int index);
 QString WorldTzKey(int index);
+
+// The "Font" setting: a family (empty: the platform's default) and whether it is bold.
+struct FontChoice {
+    QString family;
+    bool bold = false;
+    friend bool operator==(const FontChoice&, const FontChoice&) = default;
+};
+
+// Reads a stored "Font": "Family" or "Family:bold" (the style ignoring case, blanks round either
+// part ignored; ":bold" alone is the default family in bold; another style after the colon is
+// ignored). Empty, longer than 200 characters, or holding a control character: the default.
+FontChoice ParseFontSetting(std::string_view stored);
+
+// The text stored for a choice: "" for the default font, "Family" or "Family:bold".
+QString FontSettingText(const FontChoice& choice);
 
 // Reads an integer key with the reader's default. `name` overrides the key's own name (for the
 // per-entry families).

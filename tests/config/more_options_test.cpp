@@ -76,7 +76,7 @@ struct FontCase {
     const char* fact;
 };
 
-TEST_F(MoreOptionsTest, ShowsTheStoredFontOrTheDefaultForAnythingElse) {
+TEST_F(MoreOptionsTest, ShowsTheStoredFontOrTheDefaultAndKeepsItWhenLeftAlone) {
     const QString family = SomeFamily();
     const FontCase cases[] = {
         {QString(), false, false, "nothing stored: the default font"},
@@ -97,6 +97,9 @@ TEST_F(MoreOptionsTest, ShowsTheStoredFontOrTheDefaultForAnythingElse) {
         if (c.other) {
             EXPECT_EQ(Find<QFontComboBox>("fontCombo")->currentFont().family(), family) << c.fact;
         }
+        // The font left alone, OK keeps the stored text, a family this computer lacks included.
+        Press("moreOptionsDialog", QDialogButtonBox::Ok);
+        EXPECT_EQ(StoredString(QStringLiteral("Font")), c.stored) << c.fact;
     }
 }
 

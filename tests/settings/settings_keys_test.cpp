@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace chronivo {
 namespace {
 
@@ -126,6 +128,35 @@ TEST_F(SettingsKeysTest, CurrentUserStoreUsesTheXdgConfigHomeOfTheEnvironment) {
     // temporary folder.
     EXPECT_EQ(QSettingsStore::DefaultIniPath(), IniPath());
     EXPECT_EQ(m_store->Location(), IniPath());
+}
+
+struct FontCase {
+    std::string stored;
+    FontChoice choice;
+    const char* fact;
+};
+
+TEST(FontSettingTest, FamilyAndBoldOrTheDefault) {
+    const FontCase cases[] = {
+        {"", {}, "empty: the platform's default"},
+        {"DejaVu Serif", {"DejaVu Serif", false}, "a family"},
+        {"DejaVu Serif:bold", {"DejaVu Serif", true}, "a family in bold"},
+        {" DejaVu Serif : BOLD ", {"DejaVu Serif", true}, "blanks and case do not matter"},
+        {":bold", {"", true}, "the default family in bold"},
+        {"DejaVu Serif:italic", {"DejaVu Serif", false}, "another style is ignored"},
+        {"Bad\x01Name", {}, "a control character: the default"},
+        {std::string(201, 'x'), {}, "longer than 200 characters: the default"},
+        {"Bad\xff", {}, "bytes that are no UTF-8: the default"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseFontSetting(c.stored), c.choice) << c.fact;
+    }
+    EXPECT_EQ(ParseFontSetting(std::string(200, 'x')).family.size(), 200) << "200 are kept";
+    // What the dialog stores reads back as the same choice.
+    for (const FontChoice& choice :
+         {FontChoice{}, FontChoice{"DejaVu Serif", true}, FontChoice{"Noto Sans CJK JP", false}}) {
+        EXPECT_EQ(ParseFontSetting(FontSettingText(choice).toStdString()), choice);
+    }
 }
 
 } // namespace
