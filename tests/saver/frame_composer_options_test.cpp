@@ -9,7 +9,6 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
-#include <map>
 #include <string>
 
 namespace chronivo {
@@ -18,10 +17,6 @@ namespace {
 // 2026-12-07 15:10:00 UTC, a Monday, on a whole minute; in UTC the clock reads 15:10.
 constexpr std::int64_t kMonday = 1796656200;
 
-DaylightRule NoDaylight(std::int32_t) {
-    return {};
-}
-
 class FrameOptionsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -29,24 +24,22 @@ protected:
         tzset();
         ResetStripeStateForTesting();
     }
-    void TearDown() override { ResetStripeStateForTesting(); }
 
     static FrameOptions Options(const QLocale& locale = QLocale::c()) {
         FrameOptions options;
-        options.ruleOfYear = NoDaylight;
+        options.ruleOfYear = [](std::int32_t) { return DaylightRule{}; };
         options.locale = locale;
         return options;
     }
 };
 
-SaverSettings WorldOfTwo() {
+// World time with one city, London (the table's code 1).
+SaverSettings WorldOfLondon() {
     SaverSettings s;
     s.m_worldTime = 1;
-    s.m_worldCount = 2;
-    s.m_worldLabels[0] = "Tokyo";
-    s.m_worldZones[0] = 64800;
-    s.m_worldLabels[1] = "London";
-    s.m_worldZones[1] = 1;
+    s.m_worldCount = 1;
+    s.m_worldLabels[0] = "London";
+    s.m_worldZones[0] = 1;
     return s;
 }
 
@@ -63,57 +56,48 @@ int Count(const QImage& image, int top, int bottom, Test test) {
 }
 
 TEST_F(FrameOptionsTest, DriftMovesEveryTextOnScreenOncePerMinute) {
-    // A clock with its countdown band and a world-time frame, "Drift" any non-zero number: for
-    // 200 minutes every text inside the screen, in the same font, the first large line where
-    // the minute's offset puts it.
-    SaverSettings clock;
+    // "Drift" any non-zero number, for 200 minutes: every text inside the screen, the first large
+    // line where the minute's offset puts it. (Off, the lines keep their places: the rectangles
+    // of FrameComposerTest.)
+    SaverSettings clock; // with its countdown band
     clock.m_countdownMode = 2;
-    for (const SaverSettings& base : {clock, WorldOfTwo()}) {
-        for (const QSize size : {QSize(960, 540), QSize(1080, 1920)}) {
-            for (const std::int32_t drift : {1, -7, INT_MAX}) {
-                SaverSettings settings = base;
-                settings.m_drift = drift;
-                FrameComposer composer(settings, Options());
-                const FrameRect frame{0, 0, size.width(), size.height()};
-                const std::int32_t margin = DriftMargin(frame);
-                std::map<std::string, std::int32_t> fonts;
-                for (std::int64_t at = kMonday; at < kMonday + 12000; at += 7 * 60 + 59) {
-                    const FrameRect layout =
-                        DriftedLayoutFrame(frame, margin, DriftOffsetAt(at, margin));
-                    const FrameRecord& r = composer.DrawFrame({at, 999}, size);
-                    const bool world = base.m_worldTime != 0;
-                    ASSERT_EQ(r.texts[world ? 0 : 2].rect,
-                              world ? WorldBandRect(layout, 2, 0) : ClockLineRects(layout).weekday);
-                    for (const DrawnText& t : r.texts) {
-                        ASSERT_TRUE(t.rect.left >= 0 && t.rect.top >= 0 &&
-                                    t.rect.right <= size.width() && t.rect.bottom <= size.height())
-                            << t.role;
-                        ASSERT_EQ(fonts.emplace(t.role, t.pixelSize).first->second, t.pixelSize);
-                    }
-                }
+    clock.m_drift = -7;
+    SaverSettings world = WorldOfLondon();
+    world.m_drift = INT_MAX;
+    const struct {
+        SaverSettings settings;
+        QSize size;
+        std::size_t line; // the record's first large line: the weekday, or the city
+    } cases[] = {{clock, {960, 540}, 2}, {world, {1080, 1920}, 0}};
+    for (const auto& c : cases) {
+        FrameComposer composer(c.settings, Options());
+        const FrameRect frame{0, 0, c.size.width(), c.size.height()};
+        const std::int32_t margin = DriftMargin(frame);
+        for (std::int64_t at = kMonday; at < kMonday + 12000; at += 7 * 60 + 59) {
+            const FrameRect layout = DriftedLayoutFrame(frame, margin, DriftOffsetAt(at, margin));
+            const FrameRecord& r = composer.DrawFrame({at, 999}, c.size);
+            ASSERT_EQ(r.texts[c.line].rect,
+                      c.line == 0 ? WorldBandRect(layout, 1, 0) : ClockLineRects(layout).weekday)
+                << at;
+            for (const DrawnText& t : r.texts) {
+                ASSERT_TRUE(t.rect.left >= 0 && t.rect.top >= 0 && t.rect.right <= c.size.width() &&
+                            t.rect.bottom <= c.size.height())
+                    << t.role;
             }
         }
     }
-    // Off (the default): the layout is the frame's at any minute.
-    FrameComposer still(SaverSettings{}, Options());
-    for (const std::int64_t at : {kMonday, kMonday + 60, kMonday + 3600}) {
-        EXPECT_EQ(still.DrawFrame({at, 0}, QSize(960, 540)).texts[1].rect,
-                  ClockLineRects({0, 0, 960, 540}).weekday);
-    }
 }
-
-struct NamesCase {
-    QLocale locale;
-    std::int32_t localNames;
-    const char* weekday;
-    const char* date;
-};
 
 TEST_F(FrameOptionsTest, LocalNamesTakeTheLocalesWeekdayAndDate) {
     // Monday 7 December 2026 in the composer's locale, from Qt's own locale data; the time keeps
     // the 24-hour pattern, and world labels, which have no locale words, stay as they are.
     const QLocale german(QLocale::German, QLocale::Germany);
-    const NamesCase cases[] = {
+    const struct {
+        QLocale locale;
+        std::int32_t localNames;
+        const char* weekday;
+        const char* date;
+    } cases[] = {
         {german, 1, "Montag", "7. Dezember 2026"},
         {QLocale(QLocale::French, QLocale::France), -1, "lundi", "7 décembre 2026"},
         {QLocale(QLocale::Japanese, QLocale::Japan), 1, "月曜日", "2026年12月7日"},
@@ -129,54 +113,46 @@ TEST_F(FrameOptionsTest, LocalNamesTakeTheLocalesWeekdayAndDate) {
         EXPECT_EQ(r.texts[1].text, QString::fromUtf8(c.weekday)) << c.date;
         EXPECT_EQ(r.texts[2].text, QString::fromUtf8(c.date)) << c.date;
         EXPECT_EQ(r.texts[3].text, QStringLiteral("15:10")) << c.date;
-        SaverSettings world = WorldOfTwo();
-        world.m_localNames = c.localNames;
-        FrameComposer worldComposer(world, Options(c.locale));
-        EXPECT_EQ(worldComposer.DrawFrame({kMonday, 0}, QSize(960, 540)).texts[1].text,
-                  QStringLiteral("London 03:10 PM"));
     }
+    SaverSettings world = WorldOfLondon();
+    world.m_localNames = 1;
+    FrameComposer worldComposer(world, Options(german));
+    EXPECT_EQ(worldComposer.DrawFrame({kMonday, 0}, QSize(960, 540)).texts[0].text,
+              QStringLiteral("London 03:10 PM"));
 }
-
-struct DarkCase {
-    std::int32_t dark;
-    std::int32_t rainbow;
-    std::int32_t countdownMode;
-    bool world;
-};
 
 TEST_F(FrameOptionsTest, DarkFramesAreBlackWithTextInTheWheelsColour) {
     // 15:10:00 with speed 600: phase 15360, cyan (0xFFFF00) on the wheel. The clock and the
     // world labels (black otherwise) cyan, the countdown magenta, a third of a turn on; stripes
     // give way to black. Every pixel black or black blended with cyan or magenta.
-    const DarkCase cases[] = {
-        {1, 0, 0, false}, {-1, 1, 2, false}, {INT_MAX, 0, 0, true}, {1, 1, 0, true}};
+    const struct {
+        std::int32_t dark, rainbow, countdownMode;
+        bool world;
+    } cases[] = {{1, 0, 0, false}, {-1, 1, 2, false}, {INT_MAX, 0, 0, true}};
+    const auto stray = [](QRgb p) { // neither black nor black blended with cyan or magenta
+        return !(qRed(p) == 0 && qGreen(p) == qBlue(p)) && !(qGreen(p) == 0 && qRed(p) == qBlue(p));
+    };
     for (const auto& c : cases) {
-        SaverSettings settings = c.world ? WorldOfTwo() : SaverSettings{};
+        SaverSettings settings = c.world ? WorldOfLondon() : SaverSettings{};
         settings.m_dark = c.dark;
         settings.m_rainbow = c.rainbow;
         settings.m_countdownMode = c.countdownMode;
         FrameComposer composer(settings, Options());
         const FrameRecord& r = composer.DrawFrame({kMonday, 0}, QSize(960, 540));
+        const QImage& image = composer.FrameImage();
         EXPECT_EQ(r.background, 0u);
         for (const DrawnText& t : r.texts) {
             EXPECT_EQ(t.color, t.role == "countdown" ? 0xFF00FFu : 0xFFFF00u) << t.role;
         }
-        const QImage& image = composer.FrameImage();
-        EXPECT_EQ(Count(image, 0, 540,
-                        [](QRgb p) {
-                            return !(qRed(p) == 0 && qGreen(p) == qBlue(p)) &&
-                                   !(qGreen(p) == 0 && qRed(p) == qBlue(p));
-                        }),
-                  0)
-            << c.rainbow;
+        EXPECT_EQ(Count(image, 0, 540, stray), 0) << c.rainbow;
         EXPECT_GT(Count(image, 0, 540, [](QRgb p) { return FromPixel(p) == 0xFFFF00u; }), 1000);
     }
 }
 
 TEST_F(FrameOptionsTest, FontChangesTheLargeTextOnly) {
-    // The banner keeps the default face whatever "Font" holds; garbage is the default; an
-    // unknown family is drawn in Qt's substitute.
-    const auto draw = [this](const std::string& font) {
+    // The banner keeps the default face whatever "Font" holds; an unknown family is drawn in
+    // Qt's substitute. (Which stored texts count as garbage: FontSettingTest.)
+    const auto draw = [](const std::string& font) {
         SaverSettings settings;
         settings.m_font = font;
         FrameComposer composer(settings, Options());
@@ -187,8 +163,6 @@ TEST_F(FrameOptionsTest, FontChangesTheLargeTextOnly) {
     const QImage serif = draw("DejaVu Serif:bold");
     EXPECT_NE(serif, plain);
     EXPECT_EQ(serif.copy(0, 0, 960, 10), plain.copy(0, 0, 960, 10)) << "the banner";
-    EXPECT_EQ(draw("DejaVu Serif\x01:bold"), plain) << "a control character: the default";
-    EXPECT_EQ(draw(std::string(300, 'A')), plain) << "too long: the default";
     EXPECT_GT(Count(draw("No Such Family:bold"), 10, 540,
                     [](QRgb p) { return FromPixel(p) == 0x0000FFu; }),
               1000)
@@ -200,15 +174,15 @@ TEST_F(FrameOptionsTest, OutlineEdgesLargeAndSmallText) {
     // 5.25 to 4.0) round the banner and the large lines; without the option no pixel comes
     // near black (red and cyan blend through grey).
     const auto dark = [](QRgb p) { return std::max({qRed(p), qGreen(p), qBlue(p)}) <= 60; };
-    for (const std::int32_t outline : {0, 1, -1, INT_MAX}) {
+    for (const std::int32_t outline : {0, 1, -1}) {
         SaverSettings settings;
         settings.m_outline = outline;
         FrameComposer composer(settings, Options());
         ASSERT_EQ(composer.DrawFrame({kMonday, 0}, QSize(1920, 1080)).background, 0xFFFF00u);
         const int banner = Count(composer.FrameImage(), 0, 10, dark);
         const int large = Count(composer.FrameImage(), 10, 1080, dark);
-        EXPECT_EQ(banner > 50 && large > 5000, outline != 0) << banner << " " << large;
-        EXPECT_EQ(banner + large > 0, outline != 0) << outline;
+        EXPECT_TRUE(outline != 0 ? banner > 50 && large > 5000 : banner + large == 0)
+            << outline << ": " << banner << " " << large;
     }
 }
 
