@@ -142,24 +142,17 @@ TEST_F(ChronivoRenderTest, BadArgumentsExitTwoAndWriteNothing) {
 }
 
 TEST_F(ChronivoRenderTest, HelpAndVersionAloneAnswerOnStandardOutput) {
-    // Like chronivo's own: the usage or the version on standard output, nothing on standard
-    // error, exit code 0, with no display and no settings.
-    const struct {
-        const char* option;
-        QString out; // the output's beginning
-        bool whole;  // and its end too
-    } cases[] = {
-        {"--help",
-         QStringLiteral("Usage: chronivo-render [--settings FILE] [--at TIME] [--size WxH]"),
-         false},
-        {"--version", QStringLiteral("chronivo-render " CHRONIVO_VERSION "\n"), true},
-    };
-    for (const auto& c : cases) {
-        const RunResult run = Render({QString::fromLatin1(c.option)});
-        EXPECT_EQ(run.exitCode, 0) << c.option;
-        EXPECT_TRUE(run.err.isEmpty()) << c.option << ": " << run.err.toStdString();
-        EXPECT_TRUE(c.whole ? run.out == c.out : run.out.startsWith(c.out))
-            << c.option << ": " << run.out.toStdString();
+    // Like chronivo's own: the usage, or the version and nothing more, on standard output,
+    // nothing on standard error, exit code 0, with no display and no settings.
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        const RunResult run = Render({option});
+        EXPECT_EQ(run.exitCode, 0) << option.toStdString();
+        EXPECT_TRUE(
+            run.err.isEmpty() &&
+            (option == "--help"
+                 ? run.out.startsWith("Usage: chronivo-render [--settings FILE] [--at TIME]")
+                 : run.out == "chronivo-render " CHRONIVO_VERSION "\n"))
+            << run.err.toStdString() << run.out.toStdString();
     }
 }
 
@@ -447,13 +440,11 @@ TEST_F(ChronivoRenderTest, NoDisplayOrOutputThatCannotBeWrittenInFullExitsOne) {
             process.setProcessEnvironment(env);
         };
     };
-    // A display number no X server listens on here.
-    QString dead;
-    for (int n = 5000; dead.isEmpty(); ++n) {
-        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-            dead = QStringLiteral(":%1").arg(n);
-        }
+    int n = 5000; // a display number no X server listens on here
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
+        ++n;
     }
+    const QString dead = QStringLiteral(":%1").arg(n);
     struct ExitOne {
         const char* fact;
         const char* output; // --png FILE, or --json
