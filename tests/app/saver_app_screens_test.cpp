@@ -4,6 +4,7 @@
 #include "saver/rainbow.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
+#include "settings/settings_keys.h"
 #include "support/memory_profile_store.h"
 #include "support/pump_events.h"
 #include "time/time_sample.h"
@@ -22,7 +23,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <ctime>
 #include <memory>
 #include <vector>
@@ -51,19 +51,19 @@ protected:
         m_app.reset();
         PumpEvents();
         SaverWindowBase::ResetMouseStateForTesting();
-        ResetStripeStateForTesting();
     }
 
-    // Starts the saver with the "AllScreens" and "Rainbow" settings given and lets it paint.
-    void Start(int allScreens, int rainbow = 0) {
+    // Starts the saver with the "AllScreens" and "Rainbow" settings given, full screen or inside
+    // `host`, and lets it paint.
+    void Start(int allScreens, int rainbow = 0, QWindow* host = nullptr) {
         m_app.reset();
         PumpEvents();
         auto store = std::make_unique<MemoryProfileStore>();
-        store->WriteProfileInt(QStringLiteral("ScreenSaver"), QStringLiteral("AllScreens"),
-                               allScreens);
-        store->WriteProfileInt(QStringLiteral("ScreenSaver"), QStringLiteral("Rainbow"), rainbow);
+        ASSERT_TRUE(WriteInt(*store, keys::AllScreens, allScreens) &&
+                    WriteInt(*store, keys::Rainbow, rainbow));
         m_app = std::make_unique<SaverApp>(std::move(store), m_clock);
-        ASSERT_TRUE(m_app->InitInstance(QStringLiteral("/s")));
+        ASSERT_TRUE(host != nullptr ? m_app->InitHosted(*host, host->size())
+                                    : m_app->InitInstance(QStringLiteral("/s")));
         ASSERT_NE(m_app->MainWindow(), nullptr);
         PumpEvents();
     }
@@ -73,75 +73,60 @@ protected:
     SaverWindowBase* OtherWindow() const {
         const std::vector<ScreenCover*> covers = m_app->Covers();
         const std::vector<SecondaryWindow*> windows = m_app->SecondaryWindows();
-        if (covers.size() + windows.size() != 1) {
-            return nullptr;
-        }
-        return covers.empty() ? static_cast<SaverWindowBase*>(windows[0]) : covers[0];
+        return covers.size() + windows.size() != 1 ? nullptr
+               : covers.empty()                    ? static_cast<SaverWindowBase*>(windows[0])
+                                                   : covers[0];
     }
 
     FixedClock m_clock{TimeSample{1'767'225'600, 0}}; // 2026-01-01 00:00:00 UTC
     std::unique_ptr<SaverApp> m_app;
 };
 
-// "AllScreens" as stored, and whether the second screen then shows the saver's frames.
-struct AllScreensCase {
-    int allScreens;
-    bool frames;
-};
-const AllScreensCase kAllScreensCases[] = {{0, false}, {1, true}, {7, true}};
-
-TEST_F(TwoScreenTest, TheOtherScreenGetsACoverOrTheSaversFrames) {
+TEST_F(TwoScreenTest, TheOtherScreenGetsACoverOrTheSaversFramesThatEndTheRunOnAKey) {
     // The saver window covers the primary screen; the second screen gets one window of its size
-    // on it: black, or the saver's frame composed for that screen's size and dpi (120 there,
-    // 96 on the primary), with fonts of its own.
-    for (const AllScreensCase& c : kAllScreensCases) {
-        SCOPED_TRACE(c.allScreens);
-        Start(c.allScreens);
+    // on it, shown without taking the focus: black, or, for any "AllScreens" but 0, a saver
+    // window whose frames are composed for that screen's 120 dpi (what it shows is tried on
+    // Xvfb by screens_e2e.sh). A key on it ends the run with exit code 0, as on the saver window.
+    for (const int allScreens : {0, 1, 7}) {
+        SCOPED_TRACE(allScreens);
+        Start(allScreens);
         EXPECT_EQ(m_app->MainWindow()->geometry(), kScreenA);
-        SaverWindowBase* other = OtherWindow();
-        ASSERT_NE(other, nullptr);
+        QPointer<SaverWindowBase> other = OtherWindow();
+        ASSERT_FALSE(other.isNull());
         EXPECT_TRUE(other->isVisible());
         EXPECT_EQ(other->geometry(), kScreenB);
         EXPECT_EQ(other->screen(), QGuiApplication::screens().at(1));
         EXPECT_TRUE(other->testAttribute(Qt::WA_ShowWithoutActivating));
-        auto* window = qobject_cast<SecondaryWindow*>(other);
-        ASSERT_EQ(window != nullptr, c.frames);
-        if (window == nullptr) {
-            continue;
+        auto* window = qobject_cast<SecondaryWindow*>(other.data());
+        ASSERT_EQ(window != nullptr, allScreens != 0);
+        if (window != nullptr) {
+            ASSERT_NE(window->Composer(), nullptr);
+            EXPECT_EQ(window->Composer()->Dpi(), 120);
         }
-        const FrameComposer* mainComposer = m_app->MainWindow()->Composer();
-        ASSERT_NE(window->Composer(), nullptr);
-        ASSERT_NE(mainComposer, nullptr);
-        EXPECT_EQ(window->Composer()->Dpi(), 120);
-        EXPECT_EQ(mainComposer->Dpi(), 96);
-        const QImage image = window->grab().toImage();
-        ASSERT_EQ(image.size(), kScreenB.size());
-        EXPECT_EQ(image.pixel(kScreenB.width() - 1, kScreenB.height() - 1) & 0xFFFFFF,
-                  ToPixel(window->BackColor()) & 0xFFFFFF);
+        // The application's own loop, as in a run (a loop of its own would not start again once
+        // an earlier case has ended one with QCoreApplication::exit). The guard, gone with the
+        // case, only keeps a failing case from hanging.
+        const QObject guard;
+        QTimer::singleShot(20000, &guard, [] { QCoreApplication::exit(99); });
+        QTimer::singleShot(0, other.data(), [&] { QTest::keyClick(other.data(), Qt::Key_Space); });
+        EXPECT_EQ(QCoreApplication::exec(), 0);
+        PumpEvents();
+        EXPECT_TRUE(other.isNull());
     }
 }
 
-// Which window's frame fails.
-enum class Failing { Main, Other };
-struct ReplacementCase {
-    int allScreens;
-    Failing failing;
-};
-const ReplacementCase kReplacementCases[] = {
-    {0, Failing::Main}, {1, Failing::Main}, {1, Failing::Other}};
-
 TEST_F(TwoScreenTest, AFailedFrameReplacesEveryScreensWindow) {
-    // A failed frame on either screen replaces the saver window and the second screen's window
-    // with it: the old ones go without ending the run, fresh ones of the same kind take over.
-    for (const ReplacementCase& c : kReplacementCases) {
-        SCOPED_TRACE(c.allScreens * 10 + static_cast<int>(c.failing));
-        Start(c.allScreens);
+    // A failed frame on either screen (the main window's under a cover, the second screen's
+    // own with "AllScreens" on) replaces the saver window and the second screen's window with
+    // it: the old ones go without ending the run, fresh ones of the same kind take over.
+    for (const int allScreens : {0, 1}) {
+        SCOPED_TRACE(allScreens);
+        Start(allScreens);
         QPointer<SaverWindow> oldWindow = m_app->MainWindow();
         QPointer<SaverWindowBase> oldOther = OtherWindow();
         ASSERT_FALSE(oldOther.isNull());
-        SaverWindow* failing = c.failing == Failing::Main
-                                   ? oldWindow.data()
-                                   : qobject_cast<SecondaryWindow*>(oldOther.data());
+        SaverWindow* failing =
+            allScreens != 0 ? qobject_cast<SecondaryWindow*>(oldOther.data()) : oldWindow.data();
         ASSERT_NE(failing, nullptr);
         failing->FailNextFrameForTesting();
         failing->repaint();
@@ -152,77 +137,45 @@ TEST_F(TwoScreenTest, AFailedFrameReplacesEveryScreensWindow) {
         const SaverWindowBase* other = OtherWindow();
         ASSERT_NE(other, nullptr);
         EXPECT_EQ(other->geometry(), kScreenB);
-        EXPECT_EQ(qobject_cast<const SecondaryWindow*>(other) != nullptr, c.allScreens != 0);
-    }
-}
-
-TEST_F(TwoScreenTest, AKeyOnTheOtherScreenEndsTheRun) {
-    // Input on the second screen's window ends the run with exit code 0, as on the saver window.
-    for (const AllScreensCase& c : kAllScreensCases) {
-        SCOPED_TRACE(c.allScreens);
-        Start(c.allScreens);
-        QPointer<SaverWindowBase> other = OtherWindow();
-        ASSERT_FALSE(other.isNull());
-        // The application's own loop, as in a run: a loop of its own would not start again
-        // once the first case has ended one with QCoreApplication::exit. The guard only keeps
-        // a failing case from hanging.
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-        guard.start(20000);
-        QTimer::singleShot(0, other.data(), [&] { QTest::keyClick(other.data(), Qt::Key_Space); });
-        EXPECT_EQ(QCoreApplication::exec(), 0);
-        PumpEvents();
-        EXPECT_TRUE(other.isNull());
+        EXPECT_EQ(qobject_cast<const SecondaryWindow*>(other) != nullptr, allScreens != 0);
     }
 }
 
 TEST_F(TwoScreenTest, AHostedSaverLeavesTheOtherScreensAlone) {
     // Hack mode with "AllScreens" on: the host's program covers the screens, so neither the start
     // nor a replacement puts a window of ours on the second one.
-    auto store = std::make_unique<MemoryProfileStore>();
-    store->WriteProfileInt(QStringLiteral("ScreenSaver"), QStringLiteral("AllScreens"), 1);
-    m_app = std::make_unique<SaverApp>(std::move(store), m_clock);
     QWindow host;
     host.resize(320, 240);
     host.create();
     host.show();
-    ASSERT_TRUE(m_app->InitHosted(host, QSize(320, 240)));
+    Start(1, 0, &host);
+    EXPECT_TRUE(m_app->SecondaryWindows().empty() && m_app->Covers().empty());
     QPointer<SaverWindow> oldWindow = m_app->MainWindow();
     oldWindow->FailNextFrameForTesting();
     oldWindow->repaint();
     PumpEvents();
     EXPECT_TRUE(oldWindow.isNull());
     ASSERT_NE(m_app->MainWindow(), nullptr);
-    EXPECT_TRUE(m_app->SecondaryWindows().empty());
-    EXPECT_TRUE(m_app->Covers().empty());
-    m_app.reset();
+    EXPECT_TRUE(m_app->SecondaryWindows().empty() && m_app->Covers().empty());
+    m_app.reset(); // before the host window goes
 }
 
-// Striped frames on both screens, from stripes startWidth pixels wide: six frames of the main
-// window `stepMs` apart from 00:00:00.1, each followed by one of the second screen's `offsetMs`
-// later; then the pace state and whether both windows still paint stripes.
-struct PaceCase {
-    const char* fact;
-    int stepMs;
-    int offsetMs;
-    std::int32_t startWidth;
-    std::int32_t lagCount;
-    std::int32_t stripeWidth;
-    bool striped;
-};
-const PaceCase kPaceCases[] = {
-    {"both screens paint every tenth: no lag", 100, 0, 1, 0, 1, true},
-    {"the main window paints every other tenth: its fifth lag widens the stripes, once", 200, 0, 1,
-     0, 2, true},
-    {"the second screen's frames in the tenths between hide none of it", 200, 100, 1, 0, 2, true},
-    {"stripes wider than an eighth of the main window (100 pixels): it goes solid, and the second "
-     "screen with it",
-     200, 0, 101, 0, 102, false},
-};
-
 TEST_F(TwoScreenTest, OnlyTheMainWindowsFramesKeepThePace) {
-    for (const PaceCase& c : kPaceCases) {
+    // Six striped frames of the main window `stepMs` apart from 00:00:00.1, each followed by one
+    // of the second screen's `offsetMs` later. Were the second screen's frames counted, those in
+    // the same tenth would each lag, and those in the tenths between would hide the main
+    // window's lag.
+    const struct {
+        const char* fact;
+        int stepMs, offsetMs, startWidth, stripeWidth; // stripes wide at the start, at the end
+        bool striped;
+    } cases[] = {
+        {"both screens paint every tenth: no lag", 100, 0, 1, 1, true},
+        {"the main window skips every other tenth: its fifth lag widens the stripes, once", 200,
+         100, 1, 2, true},
+        {"wider than an eighth of the main window: both go solid", 200, 0, 101, 102, false},
+    };
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.fact);
         Start(1, 1);
         auto* other = qobject_cast<SecondaryWindow*>(OtherWindow());
@@ -236,9 +189,8 @@ TEST_F(TwoScreenTest, OnlyTheMainWindowsFramesKeepThePace) {
             m_app->MainWindow()->repaint();
             m_clock.Advance(c.offsetMs);
             other->repaint();
-            EXPECT_EQ(s_paceRole, PaceRole::Check);
         }
-        EXPECT_EQ(s_lagCount, c.lagCount);
+        EXPECT_EQ(s_lagCount, 0);
         EXPECT_EQ(s_stripeWidth, c.stripeWidth);
         EXPECT_EQ(m_app->MainWindow()->Composer()->Rainbow(), c.striped);
         EXPECT_EQ(other->Composer()->Rainbow(), c.striped);

@@ -2,6 +2,7 @@
 
 #include "support/case_name.h"
 #include "support/pump_events.h"
+#include "support/saver_window_base_fixture.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -22,6 +23,7 @@ namespace chronivo {
 namespace {
 
 using test::PumpEvents;
+using test::SaverWindowBaseTest;
 
 using test::CaseName;
 using test::PrintTo;
@@ -92,44 +94,6 @@ public:
     bool eventFilter(QObject* /*watched*/, QEvent* event) override {
         return event->type() == QEvent::MouseMove;
     }
-};
-
-class SaverWindowBaseTest : public ::testing::Test {
-protected:
-    // Where the pointer is when the window appears, and where the tests record it first.
-    static constexpr QPoint kAtStart{100, 100};
-    static constexpr QPoint kRecorded{200, 150};
-
-    void SetUp() override {
-        QCursor::setPos(kAtStart);
-        PumpEvents();
-        m_window = new SaverWindowBase;
-        QObject::connect(m_window.data(), &SaverWindowBase::Closed, [this] { ++m_closed; });
-        ASSERT_TRUE(m_window->CreateFullScreen());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.data()));
-        PumpEvents();
-        SaverWindowBase::ResetMouseStateForTesting();
-    }
-
-    void TearDown() override {
-        delete m_window.data();
-        PumpEvents();
-        SaverWindowBase::ResetMouseStateForTesting();
-    }
-
-    static void MoveTo(QPoint p) {
-        QCursor::setPos(p);
-        PumpEvents();
-    }
-
-    bool Open() const { return !m_window.isNull() && m_window->isVisible(); }
-    // Closed at its own request: Closed() emitted once and the object deleted.
-    bool ClosedOnce() const { return m_window.isNull() && m_closed == 1; }
-
-    void Send(QEvent& event) { QCoreApplication::sendEvent(m_window.data(), &event); }
-
-    QPointer<SaverWindowBase> m_window;
-    int m_closed = 0;
 };
 
 TEST_F(SaverWindowBaseTest, CoversThePrimaryScreenFramelessOnTopWithoutPointer) {
@@ -434,15 +398,7 @@ struct WaylandCase {
 class WaylandRulesTest : public SaverWindowBaseTest,
                          public ::testing::WithParamInterface<WaylandCase> {
 protected:
-    void SetUp() override {
-        SaverWindowBase::SetWaylandForTesting(true);
-        SaverWindowBaseTest::SetUp();
-    }
-
-    void TearDown() override {
-        SaverWindowBaseTest::TearDown();
-        SaverWindowBase::SetWaylandForTesting(std::nullopt);
-    }
+    WaylandRulesTest() { m_wayland = true; }
 
     // Sent straight to the window, as the compositor's events arrive: only the event knows
     // where the pointer is.
