@@ -63,8 +63,7 @@ TEST(NoDisplayTest, OneLineAndExitCodeOne) {
          "no display to draw on: the xcb platform has no X display to connect to (platform xcb as "
          "chosen by Qt's default; QT_QPA_PLATFORM \"\", DISPLAY unset, WAYLAND_DISPLAY unset, "
          "XDG_SESSION_TYPE unset)"},
-        {{"/s"}, {"DISPLAY=" + dead}, 1, "cannot connect to the X display"},
-        {{"/s"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + dead}, 1, "chosen by QT_QPA_PLATFORM"},
+        // A dead display named on the command line (chronivo_render_test tries DISPLAY's).
         {{"-platform", "xcb", "-display", dead}, {}, 1, "-display \":"},
         {{"/s"},
          {"WAYLAND_DISPLAY=gone"},
