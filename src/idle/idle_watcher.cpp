@@ -3,7 +3,7 @@
 namespace chronivo {
 
 WatchAction IdleWatcher::StartIfDue() {
-    if (m_idle && !m_inhibited && !m_locked && !m_showing) {
+    if (m_idle && !m_inhibited && !m_locked && !m_blanked && !m_showing) {
         m_showing = true;
         return WatchAction::StartSaver;
     }
@@ -17,7 +17,7 @@ WatchAction IdleWatcher::On(WatchEvent event) {
         return StartIfDue();
     case WatchEvent::Resumed:
         m_idle = false;
-        break;
+        return m_showing ? WatchAction::TellSaverOfInput : WatchAction::None;
     case WatchEvent::Inhibited:
         // A saver already on screen stays: whoever inhibits now cannot be seen behind it.
         m_inhibited = true;
@@ -32,6 +32,16 @@ WatchAction IdleWatcher::On(WatchEvent event) {
     case WatchEvent::Unlocked:
         // Whoever unlocked is at the keyboard: wait for the next idle time.
         m_locked = false;
+        m_idle = false;
+        return WatchAction::None;
+    case WatchEvent::Blanked:
+        // Nobody sees a saver behind a dark screen; it would only cost the processor.
+        m_blanked = true;
+        m_idle = false;
+        break;
+    case WatchEvent::Unblanked:
+        // Whatever woke the screen, the saver waits for the next idle time.
+        m_blanked = false;
         m_idle = false;
         return WatchAction::None;
     case WatchEvent::SaverGone:
@@ -60,6 +70,10 @@ const char* WatchEventName(WatchEvent event) {
         return "locked";
     case WatchEvent::Unlocked:
         return "unlocked";
+    case WatchEvent::Blanked:
+        return "blanked";
+    case WatchEvent::Unblanked:
+        return "unblanked";
     case WatchEvent::SaverGone:
         return "saver gone";
     }
@@ -74,6 +88,8 @@ const char* WatchActionName(WatchAction action) {
         return "start the saver";
     case WatchAction::StopSaver:
         return "stop the saver";
+    case WatchAction::TellSaverOfInput:
+        return "tell the saver";
     }
     return "?";
 }
