@@ -3,6 +3,7 @@
 #include "app/hack_arguments.h"
 #include "app/hack_mode.h"
 #include "app/saver_app.h"
+#include "app/termination_signals.h"
 #include "display/display_check.h"
 #include "saver/saver_window.h"
 
@@ -102,6 +103,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "chronivo: %s\n", problem.c_str());
         return 1;
     }
+    // From here on the idle watcher's word about input is kept until the saver's window can
+    // judge it, instead of ending the process as the signal would by default.
+    chronivo::InstallInputElsewhereHandler();
     QApplication app(argc, argv);
     // The application title, also the name of the settings profile.
     QCoreApplication::setApplicationName(QStringLiteral("Chronivo"));
@@ -115,6 +119,14 @@ int main(int argc, char** argv) {
         std::fputs("chronivo: the saver window could not be created\n", stderr);
         return 1;
     }
+    // The idle watcher that started the saver tells it of input the desktop saw.
+    const chronivo::TerminationWatcher signals;
+    QObject::connect(&signals, &chronivo::TerminationWatcher::Received, &app,
+                     [&saver](int signalNumber) {
+                         if (signalNumber == chronivo::kInputElsewhereSignal) {
+                             saver.InputElsewhere();
+                         }
+                     });
     const int code = QApplication::exec();
     // Delete the windows that are waiting for it (the closed one, a replaced one).
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -127,6 +127,12 @@ bool SaverApp::InitHosted(QWindow& host, QSize size) {
     return m_mainWnd != nullptr;
 }
 
+void SaverApp::InputElsewhere() {
+    if (m_mainWnd) {
+        m_mainWnd->InputElsewhere();
+    }
+}
+
 void SaverApp::FollowHostSize(QSize size) {
     if (m_host == nullptr || size.isEmpty()) {
         return;

@@ -77,6 +77,10 @@ public:
     // The same for the saver's windows on those screens ("AllScreens" on).
     std::vector<SecondaryWindow*> SecondaryWindows() const;
 
+    // The idle watcher saw input while the saver shows: the main window ends the run unless it
+    // saw the input itself (SaverWindowBase::InputElsewhere).
+    void InputElsewhere();
+
     const ProfileStore& Profile() const override { return *m_store; }
     const Clock& TimeSource() const override { return m_clock; }
     // Shows a fresh saver window built from the settings as stored now, makes it the main window

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <initializer_list>
 
 #ifndef _WIN32
 #include <cerrno>
@@ -28,10 +29,10 @@ extern "C" void OnTerminationSignal(int signalNumber) {
 }
 #endif
 
-} // namespace
-
-bool InstallTerminationHandlers() {
+// Makes the self-pipe once and sends `signals` to its handler; false when either fails.
+bool InstallPipeHandlers(std::initializer_list<int> signals) {
 #ifdef _WIN32
+    (void)signals;
     return false;
 #else
     if (s_signalPipe[0] < 0) {
@@ -52,8 +53,23 @@ bool InstallTerminationHandlers() {
     sigemptyset(&action.sa_mask);
     // Interrupted system calls resume, so no code of Qt's sees EINTR because of us.
     action.sa_flags = SA_RESTART;
-    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
+    for (const int signalNumber : signals) {
+        if (sigaction(signalNumber, &action, nullptr) != 0) {
+            return false;
+        }
+    }
+    return true;
 #endif
+}
+
+} // namespace
+
+bool InstallTerminationHandlers() {
+    return InstallPipeHandlers({SIGTERM, SIGINT});
+}
+
+bool InstallInputElsewhereHandler() {
+    return InstallPipeHandlers({kInputElsewhereSignal});
 }
 
 TerminationWatcher::TerminationWatcher() {

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <csignal>
+
 #include <memory>
 
 class QSocketNotifier;
@@ -17,6 +19,15 @@ namespace chronivo {
 // POSIX only; elsewhere installing fails.
 bool InstallTerminationHandlers();
 
+// The signal by which the idle watcher tells the saver it started that the desktop saw input
+// (see SaverApp::InputElsewhere). Its handler reports it through the same pipe.
+#ifdef _WIN32
+inline constexpr int kInputElsewhereSignal = 0;
+#else
+inline constexpr int kInputElsewhereSignal = SIGUSR1;
+#endif
+bool InstallInputElsewhereHandler();
+
 // Reports the signals caught by the handlers, from the event loop. At most one watcher at a time.
 class TerminationWatcher : public QObject {
     Q_OBJECT
@@ -28,7 +39,8 @@ public:
     bool IsWatching() const { return m_notifier != nullptr; }
 
 Q_SIGNALS:
-    // SIGTERM or SIGINT arrived; `signalNumber` says which.
+    // SIGTERM, SIGINT or kInputElsewhereSignal arrived (those whose handlers are installed);
+    // `signalNumber` says which.
     void Received(int signalNumber);
 
 private:

@@ -49,7 +49,8 @@ QPoint NudgedPointerPosition(QPoint before, QPoint readBack) {
 }
 
 SaverWindowBase::SaverWindowBase()
-    : m_wayland(s_waylandForTesting.value_or(IsWaylandPlatform(QGuiApplication::platformName()))) {
+    : m_wayland(s_waylandForTesting.value_or(IsWaylandPlatform(QGuiApplication::platformName())))
+    , m_applicationActive(QGuiApplication::applicationState() == Qt::ApplicationActive) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
     // Every pointer movement must arrive, not only drags.
@@ -189,8 +190,10 @@ bool SaverWindowBase::event(QEvent* event) {
         SystemPointerTest();
         break;
     case QEvent::ApplicationStateChange: // the application loses the focus: as for a mouse move
-        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
-            Qt::ApplicationActive) {
+        m_applicationActive =
+            static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
+            Qt::ApplicationActive;
+        if (!m_applicationActive) {
             SystemPointerTest();
         }
         break;
@@ -284,6 +287,13 @@ void SaverWindowBase::HidePointerAgain() {
     // and the compositor's arrow stays. Another shape first makes the blank one count as new.
     setCursor(Qt::ArrowCursor);
     setCursor(Qt::BlankCursor);
+}
+
+void SaverWindowBase::InputElsewhere() {
+    if (m_hosted || m_keyboardGrabbed || m_applicationActive) {
+        return;
+    }
+    RequestClose();
 }
 
 void SaverWindowBase::RequestClose() {

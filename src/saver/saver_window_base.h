@@ -55,6 +55,12 @@ public:
     void Retire();
     bool IsRetired() const { return m_retired; }
 
+    // The desktop saw input that may not have reached this window (the idle watcher that started
+    // the saver says so). The window ends the run unless it sees that input itself: it holds the
+    // keyboard grab, or its application has the keyboard focus, so its own exit rules have
+    // judged every key and every movement over it already.
+    void InputElsewhere();
+
     // Whether this window holds both the keyboard and the pointer grab. Platforms without grabs
     // (offscreen) never report them.
     bool HasInputGrab() const { return m_keyboardGrabbed && m_mouseGrabbed; }
@@ -105,8 +111,9 @@ private:
 
     bool m_closeRequested = false; // set just before the saver closes itself
     bool m_retired = false;
-    bool m_hosted = false;  // shown inside another program's window: no exit rules
-    bool m_wayland = false; // Wayland's rules: no system pointer, no nudge, no grabs
+    bool m_hosted = false;            // shown inside another program's window: no exit rules
+    bool m_wayland = false;           // Wayland's rules: no system pointer, no nudge, no grabs
+    bool m_applicationActive = false; // one of the application's windows has the keyboard focus
     bool m_keyboardGrabbed = false;
     bool m_mouseGrabbed = false;
     QTimer m_grabRetry;

@@ -237,6 +237,21 @@ TEST_F(SaverWindowBaseTest, TheApplicationLosingTheFocusReachesTheWindow) {
     EXPECT_TRUE(Open());
 }
 
+TEST_F(SaverWindowBaseTest, InputElsewhereEndsTheRunOnlyWhenTheFocusIsElsewhere) {
+    // With the keyboard focus the window has judged the desktop's input itself: it stays.
+    ASSERT_EQ(QGuiApplication::applicationState(), Qt::ApplicationActive);
+    m_window->InputElsewhere();
+    PumpEvents();
+    EXPECT_TRUE(Open());
+    // Another program has the focus (no window of ours has it): the input may have gone there.
+    Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+    PumpEvents();
+    ASSERT_TRUE(Open()) << "the first loss of the focus only records the pointer";
+    m_window->InputElsewhere();
+    PumpEvents();
+    EXPECT_TRUE(ClosedOnce());
+}
+
 struct KeyCase {
     const char* fact;
     Qt::Key key;
