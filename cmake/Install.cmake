@@ -47,6 +47,18 @@ foreach(hack_dir IN ITEMS ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver lib/xscreensa
     ")
 endforeach()
 
+# MATE's screen saver runs hacks only from folders under /usr (/usr/libexec/xscreensaver,
+# /usr/lib/xscreensaver, /usr/lib/mate-screensaver), whatever the path it is given, so the links
+# above serve it only when the prefix is /usr. Elsewhere the install says what MATE needs, rather
+# than writing outside the prefix.
+install(CODE "
+    if(NOT CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+        message(STATUS \"Note: MATE's screen saver runs hacks only from folders under /usr. To choose \"
+                       \"Chronivo there, run: sudo mkdir -p /usr/libexec/xscreensaver && sudo ln -sf \"
+                       \"${chronivo_install_bindir}/chronivo /usr/libexec/xscreensaver/chronivo\")
+    endif()
+")
+
 # The idle watcher as a systemd user service. Its ExecStart names the program by its full path
 # under the prefix the install runs with (cpack installs under /usr whatever the build was
 # configured for), so the file is made at install time, below DESTDIR like every other file.
