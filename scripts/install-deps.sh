@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver xsecurelock
     qt6-wayland sway wtype wayvnc grim jq mutter kwin-wayland muffin cinnamon-settings-daemon
+    gnome-shell gnome-session gnome-settings-daemon gjs gnome-screenshot
     clang-format dbus-daemon libglib2.0-bin procps
     locales
     dpkg-dev desktop-file-utils groff-base lintian systemd
