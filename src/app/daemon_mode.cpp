@@ -85,13 +85,19 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
     }
     const QCoreApplication app(argc, argv);
 
-    QLockFile lock(WatcherLockPath());
-    if (!lock.tryLock(0)) {
-        qint64 pid = 0;
-        QString host;
-        QString name;
-        lock.getLockInfo(&pid, &host, &name);
-        Say(QStringLiteral("the idle watcher already runs in this session (process %1)").arg(pid));
+    // One watcher a session, by a lock in a folder only this user can reach.
+    const WatcherLockPlace place = SessionWatcherLockPlace();
+    if (place.path.isEmpty()) {
+        Say(place.problem);
+        return 1;
+    }
+    QLockFile lock(place.path);
+    const WatcherLockTry locking = TakeWatcherLock(lock);
+    if (!locking.cleared.isEmpty()) {
+        Say(locking.cleared);
+    }
+    if (!locking.taken) {
+        Say(locking.problem);
         return 1;
     }
 

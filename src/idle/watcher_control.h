@@ -2,18 +2,53 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
+class QLockFile;
+
 namespace chronivo {
 
-// Where the idle watcher of this user's session keeps its lock: $XDG_RUNTIME_DIR, else the
-// temporary folder, with the user's id in the name. One watcher holds it at a time.
-QString WatcherLockPath();
+// Where the idle watcher of this user's session keeps its lock, or why there is no safe place.
+struct WatcherLockPlace {
+    QString path;    // the lock file; empty when there is no safe place for it
+    QString problem; // what is wrong with the folder, in words, when `path` is empty
+};
 
-// Asks the session's running watcher, if any, to end (SIGTERM to the process in the lock) and
-// waits up to `waitMs` for its lock to go. True when no watcher runs afterwards.
-bool StopWatcher(int waitMs = 3000);
+// The lock's place for user `uid`: in `runtimeDir` ($XDG_RUNTIME_DIR) when that is set, else in
+// the folder chronivo-<uid> under `tempDir`, made here with mode 0700 when it is missing. A folder
+// serves only when it is a folder itself (not a link to one), belongs to `uid` and has mode 0700,
+// so that no other user can put a lock there or read ours.
+WatcherLockPlace WatcherLockPlaceFor(const QString& runtimeDir, const QString& tempDir, uid_t uid);
+
+// The same for this process's user, XDG_RUNTIME_DIR and temporary folder (TMPDIR, else /tmp).
+WatcherLockPlace SessionWatcherLockPlace();
+
+// Whether process `pid` is an idle watcher of this user's: it runs as this user, "--daemon" is its
+// first argument, and its program is this process's own, one StartWatcher started, or one named
+// chronivo. When it is not, `why` says why not.
+bool IsOurWatcher(qint64 pid, QString* why = nullptr);
+
+// What came of trying to take the watcher's lock.
+struct WatcherLockTry {
+    bool taken = false;
+    qint64 watcher = 0; // the running watcher that holds the lock, when one does
+    QString problem;    // why the lock was not taken, in words
+    QString cleared;    // what was cleared before the lock was taken, in words; empty for nothing
+};
+
+// Takes the watcher's lock for this process. What cannot be a watcher's lock is cleared first: a
+// link or a file of another user's in the lock's place, and a lock naming a process that is no
+// watcher of this user's (only when nobody holds that lock file).
+WatcherLockTry TakeWatcherLock(QLockFile& lock);
+
+// Asks the session's running watcher, if any, to end (SIGTERM, sent only when IsOurWatcher says
+// the process in the lock is one) and waits up to `waitMs` for its lock to go. True when no
+// watcher runs afterwards; `why` then says what was found that is no watcher (a lock naming
+// another process, a folder unfit for a lock), else why the lock is still held.
+bool StopWatcher(int waitMs = 3000, QString* why = nullptr);
 
 // Starts `program --daemon` detached from the caller, to run for the rest of the session. True
-// when it was started.
+// when it was started; IsOurWatcher then knows `program` for a watcher's.
 bool StartWatcher(const QString& program);
 
 } // namespace chronivo

@@ -21,8 +21,12 @@ int main(int argc, char** argv) {
     sigaddset(&terminate, SIGTERM);
     sigprocmask(SIG_BLOCK, &terminate, nullptr);
     const QCoreApplication app(argc, argv);
-    QLockFile lock(chronivo::WatcherLockPath());
-    if (!lock.tryLock(0)) {
+    const chronivo::WatcherLockPlace place = chronivo::SessionWatcherLockPlace();
+    if (place.path.isEmpty()) {
+        return 1;
+    }
+    QLockFile lock(place.path);
+    if (!chronivo::TakeWatcherLock(lock).taken) {
         return 1;
     }
     const timespec most{60, 0};

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -52,7 +54,11 @@ protected:
         m_hadRuntimeDir = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
         m_oldRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", m_root.filePath(QStringLiteral("runtime")).toLocal8Bit());
+        // Mode 0700, as the watcher's lock wants its folder.
         ASSERT_TRUE(QDir(m_root.path()).mkdir(QStringLiteral("runtime")));
+        ASSERT_TRUE(QFile::setPermissions(m_root.filePath(QStringLiteral("runtime")),
+                                          QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner));
         m_places.autostartEntry = AutostartEntryPathFor(m_root.filePath(QStringLiteral("config")),
                                                         m_root.filePath(QStringLiteral("home")));
     }
@@ -71,7 +77,9 @@ protected:
         qint64 pid = 0;
         QString host;
         QString application;
-        return QLockFile(WatcherLockPath()).getLockInfo(&pid, &host, &application) ? pid : 0;
+        return QLockFile(SessionWatcherLockPlace().path).getLockInfo(&pid, &host, &application)
+                   ? pid
+                   : 0;
     }
     // Waits (at most 20 s) for a watcher other than `previous` to hold the lock; its pid or 0.
     static qint64 WaitForWatcherOtherThan(qint64 previous) {
@@ -118,9 +126,25 @@ TEST_F(StartAfterTest, WritesTheEntryAndRestartsTheWatcherOrRemovesAndStopsThem)
             EXPECT_NE(previous, 0) << "no fresh watcher took the lock";
         } else {
             // StopWatcher has seen the lock free, and nothing was started after it.
-            EXPECT_FALSE(QFileInfo::exists(WatcherLockPath()));
+            EXPECT_FALSE(QFileInfo::exists(SessionWatcherLockPlace().path));
         }
     }
+}
+
+TEST_F(StartAfterTest, ALockNamingAProcessThatIsNoWatcherIsClearedAndTheProcessLeftAlone) {
+    // A lock as another user could once plant it: naming a process of ours that is no watcher.
+    QProcess sleeper;
+    sleeper.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(sleeper.waitForStarted());
+    QFile lock(SessionWatcherLockPlace().path);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(sleeper.processId()) + "\nsleep\n" +
+               QSysInfo::machineHostName().toUtf8() + '\n');
+    lock.close();
+    m_places.watcherProgram = QStringLiteral(CHRONIVO_STAND_IN_WATCHER);
+    EXPECT_EQ(ApplyStartAfter(10, m_places), QStringList());
+    EXPECT_NE(WaitForWatcherOtherThan(sleeper.processId()), 0) << "no watcher took the lock";
+    EXPECT_FALSE(sleeper.waitForFinished(1000)) << "the process the lock named was signalled";
 }
 
 TEST_F(StartAfterTest, TheEntryRunsTheWatcherAndPassesTheValidator) {

@@ -118,6 +118,56 @@ off)
     grep -q '^chronivo: the saver is not set to start by itself (StartAfter is 0)' \
         "$E2E_TMP/app.log" || fail "said: $(cat "$E2E_TMP/app.log")"
     ;;
+untrusted-lock)
+    # A lock that no watcher of this user's holds neither keeps a watcher from starting nor gets
+    # its process signalled: one naming a process that is no watcher (a sleep of this test's),
+    # the same belonging to another user (as root), and a link to a file elsewhere.
+    start_x
+    said() { grep -q "$1" "$E2E_TMP/app.log"; }
+    sleep 120 &
+    victim=$!
+    lock="$XDG_RUNTIME_DIR/chronivo-daemon-$(id -u).lock"
+    elsewhere="$E2E_TMP/elsewhere"
+    for kind in ours theirs link; do
+        if [ "$kind" = theirs ] && [ "$(id -u)" -ne 0 ]; then
+            continue # only root can give a file away
+        fi
+        printf '%s\nsleep\n%s\n' "$victim" "$(uname -n)" >"$lock"
+        case $kind in
+        theirs) chown 65534:65534 "$lock" ;;
+        link) mv "$lock" "$elsewhere" && ln -s "$elsewhere" "$lock" ;;
+        esac
+        start_app --daemon --after 60 --verbose
+        wait_until "the watcher to start despite the $kind lock" said "^chronivo: watching"
+        kill -0 "$victim" || fail "the process the $kind lock named was signalled"
+        kill -s TERM "$APP_PID"
+        expect_exit 0
+    done
+    [ "$(head -n1 "$elsewhere")" = "$victim" ] || fail "the file the link led to was changed"
+    kill "$victim"
+    ;;
+lock-places)
+    # Without XDG_RUNTIME_DIR the lock goes to a folder of the user's own, made with mode 0700,
+    # under the temporary folder; an XDG_RUNTIME_DIR that is missing or open to others is
+    # refused with what is wrong with it, not with "already runs".
+    start_x
+    export TMPDIR="$E2E_TMP/tmp"
+    mkdir -m 1777 "$TMPDIR"
+    mkdir -m 755 "$E2E_TMP/open"
+    for row in "$E2E_TMP/missing|does not exist" "$E2E_TMP/open|has mode 0755, not 0700"; do
+        code=0
+        out=$(XDG_RUNTIME_DIR=${row%%|*} "$CHRONIVO" --daemon --after 60 2>&1) || code=$?
+        [ "$code" -eq 1 ] || fail "exit code $code with XDG_RUNTIME_DIR ${row%%|*}"
+        [[ "$out" == "chronivo: XDG_RUNTIME_DIR (${row%%|*}) ${row#*|}; "* ]] || fail "said: $out"
+    done
+    unset XDG_RUNTIME_DIR
+    start_app --daemon --after 60
+    own="$TMPDIR/chronivo-$(id -u)"
+    wait_until "the lock in a folder of its own" test -e "$own/chronivo-daemon-$(id -u).lock"
+    [ "$(stat -c %a "$own")" = 700 ] || fail "the folder has mode $(stat -c %a "$own")"
+    kill -s TERM "$APP_PID"
+    expect_exit 0
+    ;;
 *)
     fail "unknown case '$CASE'"
     ;;
