@@ -24,33 +24,57 @@ ScreenSaverService::ScreenSaverService(QDBusConnection bus)
             &ScreenSaverService::CallerGone);
 }
 
+// Programs use either path.
+const QString kScreenSaverPaths[] = {QStringLiteral("/org/freedesktop/ScreenSaver"),
+                                     QStringLiteral("/ScreenSaver")};
+
+ScreenSaverService::~ScreenSaverService() {
+    if (m_registered) {
+        for (const QString& path : kScreenSaverPaths) {
+            m_bus.unregisterObject(path);
+        }
+        m_bus.unregisterService(kScreenSaverName);
+    }
+}
+
 bool ScreenSaverService::Register() {
     if (!m_bus.registerService(kScreenSaverName)) {
         return false;
     }
-    // Programs use either path.
-    for (const QString& path :
-         {QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("/ScreenSaver")}) {
+    for (const QString& path : kScreenSaverPaths) {
         m_bus.registerObject(path, this, QDBusConnection::ExportAllSlots);
     }
+    m_registered = true;
     return true;
 }
 
 uint ScreenSaverService::Inhibit(const QString& /*application*/, const QString& /*reason*/) {
     const QString caller = calledFromDBus() ? message().service() : QString();
     const uint cookie = m_nextCookie++;
-    m_requests.emplace(cookie, caller);
     if (!caller.isEmpty()) {
         m_callers.addWatchedService(caller);
+        // A caller that left before its name was watched (a call sent without waiting for the
+        // answer, then gone) is never reported as leaving: asked now, after the watch is set, it
+        // is either still here, and its leaving will be reported, or gone, and its request with it.
+        const QDBusConnectionInterface* busDaemon = m_bus.interface();
+        if (busDaemon != nullptr && !busDaemon->isServiceRegistered(caller).value()) {
+            CallerGone(caller);
+            return cookie;
+        }
     }
+    m_requests.emplace(cookie, caller);
     Q_EMIT Changed();
     return cookie;
 }
 
 void ScreenSaverService::UnInhibit(uint cookie) {
-    if (m_requests.erase(cookie) > 0) {
-        Q_EMIT Changed();
+    const QString caller = calledFromDBus() ? message().service() : QString();
+    const auto request = m_requests.find(cookie);
+    if (request == m_requests.end() || request->second != caller) {
+        return; // not a request of this caller's
     }
+    m_requests.erase(request);
+    Q_EMIT Changed();
 }
 
 void ScreenSaverService::CallerGone(const QString& caller) {

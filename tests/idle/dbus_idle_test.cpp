@@ -1,9 +1,11 @@
 // The inhibitor watch against a stand-in logind on a private bus that serves as the system bus
-// (the test runs under dbus-run-session). The stand-in answers from a thread of its own, as
-// logind answers from its own process. The idle monitors, the session managers and our own
-// org.freedesktop.ScreenSaver are tried end to end (daemon_e2e.sh).
+// (the test runs under dbus-run-session), and our own org.freedesktop.ScreenSaver against clients
+// on connections of their own. The stand-in answers from a thread of its own, as logind answers
+// from its own process. The idle monitors and the session managers are tried end to end
+// (daemon_e2e.sh).
 #include "idle/session_inhibitors.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QSignalSpy>
 #include <QThread>
@@ -92,6 +94,80 @@ TEST_F(DBusIdleTest, LogindsIdleBlockAndLockReachTheWatcher) {
     ASSERT_TRUE(lock.wait(10000));
     EXPECT_TRUE(watch.Locked());
     EXPECT_EQ(changed.count(), 2);
+}
+
+QDBusMessage ScreenSaverCall(const char* method, const QVariantList& arguments) {
+    const QString name = QStringLiteral("org.freedesktop.ScreenSaver");
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        name, QStringLiteral("/org/freedesktop/ScreenSaver"), name, QString::fromLatin1(method));
+    call.setArguments(arguments);
+    return call;
+}
+
+// A client of org.freedesktop.ScreenSaver on a bus connection of its own, as a player is. It
+// waits for each answer in an event loop, so that the service in this thread can give it.
+class Client {
+public:
+    explicit Client(const QString& name)
+        : m_name(name)
+        , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)) {}
+    ~Client() { QDBusConnection::disconnectFromBus(m_name); }
+
+    uint Inhibit() {
+        return m_bus
+            .call(ScreenSaverCall("Inhibit", {QStringLiteral("player"), QStringLiteral("a film")}),
+                  QDBus::BlockWithGui)
+            .arguments()
+            .value(0)
+            .toUInt();
+    }
+    void UnInhibit(uint cookie) {
+        m_bus.call(ScreenSaverCall("UnInhibit", {cookie}), QDBus::BlockWithGui);
+    }
+
+private:
+    QString m_name;
+    QDBusConnection m_bus;
+};
+
+TEST_F(DBusIdleTest, AnInhibitFromACallerThatLeftAtOnceGoesWithIt) {
+    ScreenSaverService service(QDBusConnection::sessionBus());
+    ASSERT_TRUE(service.Register());
+    {
+        // Inhibit, sent without waiting for the answer; the bus answers the question after it
+        // only once it has passed the Inhibit on. Then the caller leaves, before the service
+        // has even seen its request.
+        QDBusConnection leaver =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("leaver"));
+        ASSERT_TRUE(
+            leaver.send(ScreenSaverCall("Inhibit", {QStringLiteral("x"), QStringLiteral("y")})));
+        leaver.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("leaver"));
+    // A later caller's requests reach the service after the leaver's.
+    Client stayer(QStringLiteral("stayer"));
+    const uint cookie = stayer.Inhibit();
+    EXPECT_TRUE(service.Inhibited());
+    stayer.UnInhibit(cookie);
+    EXPECT_FALSE(service.Inhibited())
+        << "the request of a caller that has left holds the saver off";
+}
+
+TEST_F(DBusIdleTest, ACallerLiftsOnlyItsOwnInhibit) {
+    ScreenSaverService service(QDBusConnection::sessionBus());
+    ASSERT_TRUE(service.Register());
+    Client a(QStringLiteral("a"));
+    Client b(QStringLiteral("b"));
+    const uint aCookie = a.Inhibit();
+    b.UnInhibit(aCookie);
+    EXPECT_TRUE(service.Inhibited()) << "B lifted A's request with A's cookie";
+    const uint bCookie = b.Inhibit();
+    a.UnInhibit(aCookie);
+    EXPECT_TRUE(service.Inhibited()) << "A's own cookie lifted B's request too";
+    a.UnInhibit(bCookie);
+    EXPECT_TRUE(service.Inhibited()) << "A lifted B's request with B's cookie";
+    b.UnInhibit(bCookie);
+    EXPECT_FALSE(service.Inhibited()) << "B's own cookie lifted nothing";
 }
 
 } // namespace
