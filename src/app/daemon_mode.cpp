@@ -172,10 +172,11 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
         handle(locked ? WatchEvent::Locked : WatchEvent::Unlocked);
     });
     inhibitors.Start();
-    log(inhibitors.OwnsScreenSaver()
-            ? QStringLiteral("keeping org.freedesktop.ScreenSaver's inhibitors, which nobody "
-                             "else offers here")
-            : QStringLiteral("org.freedesktop.ScreenSaver belongs to the desktop"));
+    if (inhibitors.HasSessionBus()) {
+        log(inhibitors.ScreenSaverNote());
+    } else {
+        Say(inhibitors.ScreenSaverNote()); // always: no program can hold the saver off
+    }
     QObject::connect(source, &IdleSource::Idle, [&] { handle(WatchEvent::Idle); });
     QObject::connect(source, &IdleSource::Resumed, [&] { handle(WatchEvent::Resumed); });
     QObject::connect(&saver, &QProcess::finished, [&] {

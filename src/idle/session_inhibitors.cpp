@@ -113,6 +113,18 @@ void InhibitorWatch::Start() {
     Check();
 }
 
+QString InhibitorWatch::ScreenSaverNote() const {
+    if (!m_bus.isConnected()) {
+        return QStringLiteral("no session bus (%1): no program can ask through "
+                              "org.freedesktop.ScreenSaver or the desktop's session manager that "
+                              "the saver wait")
+            .arg(m_bus.lastError().message());
+    }
+    return OwnsScreenSaver() ? QStringLiteral("keeping org.freedesktop.ScreenSaver's inhibitors, "
+                                              "which nobody else offers here")
+                             : QStringLiteral("org.freedesktop.ScreenSaver belongs to the desktop");
+}
+
 void InhibitorWatch::OnLock() {
     if (!m_locked) {
         m_locked = true;

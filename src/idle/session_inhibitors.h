@@ -66,6 +66,11 @@ public:
     bool Inhibited() const { return m_inhibited; }
     bool Locked() const { return m_locked; }
     bool OwnsScreenSaver() const { return m_service != nullptr; }
+    // Whether the session bus is there: without it no program can ask that no saver start.
+    bool HasSessionBus() const { return m_bus.isConnected(); }
+    // After Start, one line for the watcher's log on who keeps org.freedesktop.ScreenSaver: we,
+    // the desktop, or nobody for want of a session bus (with the reason the bus gave).
+    QString ScreenSaverNote() const;
 
 Q_SIGNALS:
     // The answers changed.

@@ -168,6 +168,18 @@ lock-places)
     kill -s TERM "$APP_PID"
     expect_exit 0
     ;;
+no-session-bus)
+    # Without a session bus the watcher still watches the X server, and says that there is no
+    # bus instead of naming the desktop as the keeper of the inhibitors.
+    start_x
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-bus"
+    start_app --daemon --after 60 --verbose
+    wait_until "the watcher to say there is no bus" grep -q '^chronivo: no session bus (' \
+        "$E2E_TMP/app.log"
+    ! grep -q 'belongs to the desktop' "$E2E_TMP/app.log" || fail "log: $(cat "$E2E_TMP/app.log")"
+    kill -s TERM "$APP_PID"
+    expect_exit 0
+    ;;
 *)
     fail "unknown case '$CASE'"
     ;;

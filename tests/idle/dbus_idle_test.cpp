@@ -170,6 +170,37 @@ TEST_F(DBusIdleTest, ACallerLiftsOnlyItsOwnInhibit) {
     EXPECT_FALSE(service.Inhibited()) << "B's own cookie lifted nothing";
 }
 
+TEST_F(DBusIdleTest, TheLogSaysWhoKeepsOrgFreedesktopScreenSaver) {
+    const QDBusConnection none = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("none"));
+    QDBusConnection desktop =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
+    const struct {
+        QDBusConnection bus;
+        bool desktopHasIt;
+        const char* note;
+        const char* fact;
+    } cases[] = {
+        {none, false, "no session bus (", "no bus: not \"belongs to the desktop\""},
+        {QDBusConnection::sessionBus(), false, "keeping org.freedesktop.ScreenSaver's", "free"},
+        {QDBusConnection::sessionBus(), true, "org.freedesktop.ScreenSaver belongs to the desktop",
+         "the desktop's"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fact);
+        if (c.desktopHasIt) {
+            ASSERT_TRUE(desktop.registerService(QStringLiteral("org.freedesktop.ScreenSaver")));
+        }
+        InhibitorWatch watch(c.bus, none);
+        watch.Start();
+        EXPECT_EQ(watch.HasSessionBus(), c.bus.isConnected());
+        EXPECT_TRUE(watch.ScreenSaverNote().startsWith(QString::fromLatin1(c.note)))
+            << watch.ScreenSaverNote().toStdString();
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("none"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("desktop"));
+}
+
 } // namespace
 } // namespace chronivo
 
