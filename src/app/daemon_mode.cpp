@@ -179,6 +179,12 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
     }
     QObject::connect(source, &IdleSource::Idle, [&] { handle(WatchEvent::Idle); });
     QObject::connect(source, &IdleSource::Resumed, [&] { handle(WatchEvent::Resumed); });
+    // The session has ended with its display: the watcher ends too (exit code 0), freeing the
+    // lock for the next session's watcher.
+    QObject::connect(source, &IdleSource::Lost, [&] {
+        Say(QStringLiteral("%1 is gone; the idle watcher ends").arg(source->Provider()));
+        QCoreApplication::quit();
+    });
     QObject::connect(&saver, &QProcess::finished, [&] {
         if (watcher.Showing()) {
             handle(WatchEvent::SaverGone);

@@ -33,8 +33,15 @@ uint DBusIdleSource::AddWatch(const char* method, const QVariantList& arguments)
 }
 
 bool DBusIdleSource::Start(int idleMs) {
-    if (!m_bus.isConnected() || m_bus.interface() == nullptr ||
-        !m_bus.interface()->isServiceRegistered(m_service).value()) {
+    if (!m_bus.isConnected() || m_bus.interface() == nullptr) {
+        return false;
+    }
+    // Watched before it is asked for, so that its leaving cannot slip in between.
+    m_owner = std::make_unique<QDBusServiceWatcher>(m_service, m_bus,
+                                                    QDBusServiceWatcher::WatchForUnregistration);
+    connect(m_owner.get(), &QDBusServiceWatcher::serviceUnregistered, this, &DBusIdleSource::Lost);
+    if (!m_bus.interface()->isServiceRegistered(m_service).value()) {
+        m_owner.reset();
         return false;
     }
     // Listen before asking, so that no firing can come in between.
@@ -44,6 +51,7 @@ bool DBusIdleSource::Start(int idleMs) {
     if (m_idleWatch == 0) {
         m_bus.disconnect(m_service, m_path, m_service, QStringLiteral("WatchFired"), this,
                          SLOT(OnWatchFired(uint)));
+        m_owner.reset();
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 
 #include <wayland-client.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace chronivo {
@@ -48,6 +49,10 @@ const char* WaylandIdleSource::Name() const {
                : "the Wayland compositor's idle timeouts (org_kde_kwin_idle)";
 }
 
+QString WaylandIdleSource::Provider() const {
+    return QStringLiteral("the Wayland compositor on %1").arg(m_socket);
+}
+
 void WaylandIdleSource::OnGlobal(wl_registry* registry, std::uint32_t name, const char* interface) {
     if (m_seat == nullptr && std::strcmp(interface, wl_seat_interface.name) == 0) {
         m_seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
@@ -83,6 +88,8 @@ bool WaylandIdleSource::Start(int idleMs) {
         org_kde_kwin_idle_timeout_add_listener(m_kdeTimeout, &kKdeListener, this);
     }
     wl_display_flush(m_display);
+    // As wl_display_connect chose it.
+    m_socket = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
     // The events come on the connection's socket; Qt's event loop says when to read them.
     m_events =
         std::make_unique<QSocketNotifier>(wl_display_get_fd(m_display), QSocketNotifier::Read);
@@ -91,12 +98,13 @@ bool WaylandIdleSource::Start(int idleMs) {
 }
 
 void WaylandIdleSource::Dispatch() {
-    if (wl_display_dispatch(m_display) < 0) {
+    // A hang-up makes the socket readable too, and the read fails.
+    if (wl_display_dispatch(m_display) < 0 ||
+        (wl_display_flush(m_display) < 0 && errno != EAGAIN)) {
         // The compositor has gone, and the session with it: nothing more will come.
         m_events->setEnabled(false);
-        return;
+        Q_EMIT Lost();
     }
-    wl_display_flush(m_display);
 }
 
 void WaylandIdleSource::Disconnect() {

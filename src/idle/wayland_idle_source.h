@@ -29,6 +29,7 @@ public:
     ~WaylandIdleSource() override;
 
     const char* Name() const override;
+    QString Provider() const override;
     // False without a Wayland compositor or when it lacks the protocol or a seat.
     bool Start(int idleMs) override;
 
@@ -38,10 +39,12 @@ public:
     void OnGlobal(wl_registry* registry, std::uint32_t name, const char* interface);
 
 private:
+    // Reads and handles the compositor's events; Lost once the connection has ended.
     void Dispatch();
     void Disconnect();
 
     Protocol m_protocol;
+    QString m_socket; // the compositor's socket as it was at Start ("wayland-1")
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
     wl_seat* m_seat = nullptr;

@@ -35,6 +35,10 @@ X11IdleSource::~X11IdleSource() {
     }
 }
 
+QString X11IdleSource::Provider() const {
+    return QStringLiteral("the X display %1").arg(m_display);
+}
+
 bool X11IdleSource::Start(int idleMs) {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
@@ -59,6 +63,7 @@ bool X11IdleSource::Start(int idleMs) {
         xcb_disconnect(connection);
         return false;
     }
+    m_display = QString::fromLocal8Bit(display);
     m_connection = connection;
     m_root = screens.data->root;
     m_idleMs = idleMs;
@@ -71,7 +76,12 @@ void X11IdleSource::Poll() {
     xcb_screensaver_query_info_reply_t* info = xcb_screensaver_query_info_reply(
         m_connection, xcb_screensaver_query_info(m_connection, m_root), nullptr);
     if (info == nullptr) {
-        return; // asked again at the next poll
+        if (xcb_connection_has_error(m_connection) != 0) {
+            // The server has ended (or dropped us): no answer will come again.
+            m_timer.stop();
+            Q_EMIT Lost();
+        }
+        return; // otherwise asked again at the next poll
     }
     const std::uint32_t msSinceInput = info->ms_since_user_input;
     std::free(info);

@@ -26,12 +26,15 @@ public:
     ~X11IdleSource() override;
 
     const char* Name() const override { return "the X11 screen-saver extension"; }
+    QString Provider() const override;
     // False without an X display (DISPLAY) or without the extension.
     bool Start(int idleMs) override;
 
 private:
+    // Asks for the idle time; Lost once the connection to the server has broken.
     void Poll();
 
+    QString m_display; // DISPLAY as it was at Start
     xcb_connection_t* m_connection = nullptr;
     std::uint32_t m_root = 0;
     int m_idleMs = 0;

@@ -180,6 +180,32 @@ no-session-bus)
     kill -s TERM "$APP_PID"
     expect_exit 0
     ;;
+display-gone | compositor-gone)
+    # The X server (or the Wayland compositor, a headless sway) ends under a running watcher:
+    # the watcher says so, ends with exit code 0 and frees the session's lock for the next
+    # session's watcher.
+    if [ "$CASE" = display-gone ]; then
+        start_x
+        start_app --daemon --after 60 --verbose
+        runtime=$XDG_RUNTIME_DIR uid=$(id -u) server=XVFB_PID gone="the X display $DISPLAY"
+    else
+        # shellcheck source=wayland_lib.sh
+        source "$(dirname "$0")/wayland_lib.sh"
+        start_sway
+        start_wl_app --daemon --after 60 --verbose
+        runtime=$WL_RUNTIME uid=$(as_wl_user id -u) server=SWAY_PID
+        gone="the Wayland compositor on $WAYLAND_DISPLAY"
+    fi
+    lock="$runtime/chronivo-daemon-$uid.lock"
+    wait_until "the watcher to choose its source" grep -q '^chronivo: watching' "$E2E_TMP/app.log"
+    kill "${!server}"
+    wait "${!server}" 2>/dev/null || true
+    printf -v "$server" ''
+    expect_exit 0
+    grep -qx "chronivo: $gone is gone; the idle watcher ends" "$E2E_TMP/app.log" ||
+        fail "log: $(cat "$E2E_TMP/app.log")"
+    [ ! -e "$lock" ] || fail "the lock outlived the watcher"
+    ;;
 *)
     fail "unknown case '$CASE'"
     ;;

@@ -1,8 +1,9 @@
 // The inhibitor watch against a stand-in logind on a private bus that serves as the system bus
-// (the test runs under dbus-run-session), and our own org.freedesktop.ScreenSaver against clients
-// on connections of their own. The stand-in answers from a thread of its own, as logind answers
-// from its own process. The idle monitors and the session managers are tried end to end
-// (daemon_e2e.sh).
+// (the test runs under dbus-run-session), our own org.freedesktop.ScreenSaver against clients on
+// connections of their own, and GNOME's idle monitor leaving the bus. Stand-ins answer from a
+// thread of their own, as the real services answer from their own processes. The session
+// managers and the monitors' watches are tried end to end (daemon_e2e.sh).
+#include "idle/dbus_idle_source.h"
 #include "idle/session_inhibitors.h"
 
 #include <QDBusConnectionInterface>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 
 namespace chronivo {
 namespace {
@@ -168,6 +170,49 @@ TEST_F(DBusIdleTest, ACallerLiftsOnlyItsOwnInhibit) {
     EXPECT_TRUE(service.Inhibited()) << "A lifted B's request with B's cookie";
     b.UnInhibit(bCookie);
     EXPECT_FALSE(service.Inhibited()) << "B's own cookie lifted nothing";
+}
+
+class FakeIdleMonitor : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.gnome.Mutter.IdleMonitor")
+public Q_SLOTS:
+    uint AddIdleWatch(qulonglong /*interval*/) { return 1; }
+};
+
+// GNOME's idle monitor on a connection and a thread of their own.
+struct MonitorFake {
+    QThread thread;
+    FakeIdleMonitor monitor;
+
+    MonitorFake() {
+        monitor.moveToThread(&thread);
+        thread.start();
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("monitor"));
+        bus.registerObject(QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), &monitor,
+                           QDBusConnection::ExportAllSlots);
+        bus.registerService(QStringLiteral("org.gnome.Mutter.IdleMonitor"));
+    }
+    // Its owner leaves the bus, as gnome-shell does when the session ends.
+    static void Leave() { QDBusConnection::disconnectFromBus(QStringLiteral("monitor")); }
+    ~MonitorFake() {
+        Leave();
+        thread.quit();
+        thread.wait();
+    }
+};
+
+TEST_F(DBusIdleTest, GnomesIdleMonitorLeavingTheBusLosesTheSource) {
+    MonitorFake fake;
+    const std::unique_ptr<DBusIdleSource> source(
+        DBusIdleSource::Mutter(QDBusConnection::sessionBus()));
+    QSignalSpy lost(source.get(), &IdleSource::Lost);
+    ASSERT_TRUE(source->Start(60000));
+    EXPECT_EQ(lost.count(), 0);
+    MonitorFake::Leave();
+    EXPECT_TRUE(lost.wait(10000)) << "the monitor left the bus unnoticed";
+    EXPECT_EQ(source->Provider(),
+              QStringLiteral("GNOME's idle monitor (org.gnome.Mutter.IdleMonitor)"));
 }
 
 TEST_F(DBusIdleTest, TheLogSaysWhoKeepsOrgFreedesktopScreenSaver) {
