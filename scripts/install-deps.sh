@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-screensaver0-dev
+    qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-screensaver0-dev libxcb-dpms0-dev
     libwayland-dev wayland-protocols plasma-wayland-protocols
     fonts-dejavu-core tzdata
     libgtest-dev libgmock-dev libbenchmark-dev

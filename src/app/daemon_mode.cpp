@@ -2,6 +2,7 @@
 
 #include "app/termination_signals.h"
 #include "idle/dbus_idle_source.h"
+#include "idle/desktop_blank.h"
 #include "idle/idle_watcher.h"
 #include "idle/session_inhibitors.h"
 #include "idle/watcher_control.h"
@@ -150,6 +151,12 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
     log(QStringLiteral("watching %1; the saver starts after %2 ms without input")
             .arg(QString::fromLatin1(source->Name()))
             .arg(idleMs));
+    // Said always: a saver that the desktop's own blank comes before never shows.
+    if (const QString first =
+            BlankComesFirstNotice(idleMs / 1000, ReadDesktopBlank(ThisDesktopSession()));
+        !first.isEmpty()) {
+        Say(first);
+    }
 
     IdleWatcher watcher;
     QProcess saver;

@@ -32,6 +32,15 @@ namespace {
 constexpr int kDialogWidthUnits = 212;
 constexpr int kDialogHeightUnits = 175;
 
+// The note about the desktop's own blank and its button take a row of their own under "Start
+// the saver after" while they show: the rows below it move down by its height, and the dialog
+// grows by as much.
+constexpr int kNoteRowTopUnits = 152;
+constexpr int kNoteRowUnits = 26;
+// The button with the sooner time, at the right end of the note's row.
+constexpr int kSoonerLeftUnits = 137;
+constexpr int kSoonerWidthUnits = 68;
+
 // The countdown modes in combo order: an item's index is the mode it stands for.
 const char* const kModeItems[] = {
     "None",     "Begining of Year", "End of Year", "Target Date (Near)", "Target Date (Far)",
@@ -171,6 +180,14 @@ void ConfigDialog::CreateControls() {
     m_startAfterEdit->setEnabled(false);
     auto* startAfterLabel =
         MakeLabel(this, "startAfterLabel", QStringLiteral("minutes without input"));
+    // Under the row, while the desktop's own blank would come first: why, and a sooner time.
+    m_desktopBlankNote = MakeLabel(this, "desktopBlankNote", QString());
+    m_desktopBlankNote->setWordWrap(true);
+    m_desktopBlankNote->setVisible(false);
+    m_soonerButton = new QPushButton(this);
+    m_soonerButton->setObjectName(QStringLiteral("soonerStartAfter"));
+    m_soonerButton->setAutoDefault(false);
+    m_soonerButton->setVisible(false);
 
     // The last row: a place of the user's own for the city list (shown with the list), and the
     // options beyond this window's.
@@ -202,6 +219,8 @@ void ConfigDialog::CreateControls() {
         {m_startAfterBox, 7, 136, 86, 10},
         {m_startAfterEdit, 95, 134, 32, 14},
         {startAfterLabel, 129, 137, 76, 8},
+        {m_desktopBlankNote, 7, kNoteRowTopUnits, kSoonerLeftUnits - 11, 24},
+        {m_soonerButton, kSoonerLeftUnits, kNoteRowTopUnits, kSoonerWidthUnits, 14},
         {m_addPlaceButton, 7, 154, 64, 14},
         {m_moreOptionsButton, 141, 154, 64, 14},
     };
@@ -209,10 +228,10 @@ void ConfigDialog::CreateControls() {
     // The tab order of the template, then the rows below it; labels and the group box take no
     // focus.
     QWidget* const tabOrder[] = {
-        m_okButton,        m_datePicker,     m_timePicker,     m_yearEdit,
-        m_titleEdit,       m_modeCombo,      m_use24HourBox,   m_useSecondsBox,
-        m_useWorldTimeBox, m_cityList,       m_speedSlider,    m_useRainbowBox,
-        m_startAfterBox,   m_startAfterEdit, m_addPlaceButton, m_moreOptionsButton};
+        m_okButton,       m_datePicker,       m_timePicker,    m_yearEdit,        m_titleEdit,
+        m_modeCombo,      m_use24HourBox,     m_useSecondsBox, m_useWorldTimeBox, m_cityList,
+        m_speedSlider,    m_useRainbowBox,    m_startAfterBox, m_startAfterEdit,  m_soonerButton,
+        m_addPlaceButton, m_moreOptionsButton};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -222,29 +241,39 @@ void ConfigDialog::CreateControls() {
     connect(m_useWorldTimeBox, &QCheckBox::clicked, this, &ConfigDialog::OnWorldTime);
     connect(m_speedSlider, &SpeedSlider::MouseReleased, this, &ConfigDialog::OnSpeedReleased);
     connect(m_startAfterBox, &QCheckBox::toggled, this, &ConfigDialog::OnStartAfter);
+    connect(m_startAfterEdit, &QSpinBox::valueChanged, this, &ConfigDialog::UpdateDesktopBlankNote);
+    connect(m_soonerButton, &QPushButton::clicked, this, &ConfigDialog::OnSoonerStartAfter);
     connect(m_addPlaceButton, &QPushButton::clicked, this, &ConfigDialog::OnAddPlace);
     connect(m_moreOptionsButton, &QPushButton::clicked, this, &ConfigDialog::OnMoreOptions);
 }
 
 void ConfigDialog::PlaceControls() {
     const DialogBaseUnits base = BaseUnitsOf(font());
+    const int rowShift = m_noteRowShown ? kNoteRowUnits : 0;
     for (const Placement& place : m_placements) {
-        QRect rect = DialogRectToPixels(place.x, place.y, place.width, place.height, base);
+        const int y = place.y > kNoteRowTopUnits ? place.y + rowShift : place.y;
+        QRect rect = DialogRectToPixels(place.x, y, place.width, place.height, base);
         if (place.control == m_modeCombo) {
             // The template's height of a drop-down combo is that of its open list; closed, the
             // box is one line high.
             rect.setHeight(m_modeCombo->sizeHint().height());
         }
         const auto* label = qobject_cast<const QLabel*>(place.control);
-        if (label != nullptr && !(label->alignment() & Qt::AlignHCenter)) {
+        if (label != nullptr && !label->wordWrap() && !(label->alignment() & Qt::AlignHCenter)) {
             // A face wider than the one the template was laid out for would cut a left-aligned
-            // label short ("Color change"); let it run on to the right instead.
+            // label short ("Color change"); let it run on to the right instead. A label that
+            // wraps its lines keeps its width.
             rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
+        }
+        if (place.control == m_desktopBlankNote && !m_soonerButton->isVisibleTo(this)) {
+            // Without a sooner time to offer, the note takes the button's place as well.
+            rect.setRight(
+                DialogRectToPixels(kSoonerLeftUnits, y, kSoonerWidthUnits, 14, base).right());
         }
         place.control->setGeometry(rect);
     }
     setFixedSize(DialogXToPixels(kDialogWidthUnits, base),
-                 DialogYToPixels(kDialogHeightUnits, base));
+                 DialogYToPixels(kDialogHeightUnits + rowShift, base));
 }
 
 void ConfigDialog::changeEvent(QEvent* event) {
@@ -257,6 +286,7 @@ void ConfigDialog::changeEvent(QEvent* event) {
 void RunConfigDialog(QWidget* parent, ProfileStore& store, const Clock& clock) {
     ConfigDialog dialog(parent, store, clock);
     dialog.SetStartAfterPlaces(SessionStartAfterPlaces());
+    dialog.SetDesktopBlank(ReadDesktopBlank(ThisDesktopSession()));
     dialog.exec();
 }
 

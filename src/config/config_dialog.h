@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -33,8 +34,9 @@ class SpeedSlider;
 // "m_timePicker", "m_yearEdit", "m_titleEdit", "titleLabel", "m_modeCombo", "countdownGroup",
 // "use24Hour", "useSeconds", "useWorldTime", "m_cityList", "m_speedSlider", "slowLabel",
 // "fastLabel", "colorChangeLabel", "speedText", "useRainbow", "startAfter",
-// "m_startAfterEdit", "startAfterLabel", "addPlaceButton", "moreOptionsButton". The dialogs
-// these two buttons open are its children: "addPlaceDialog" and "moreOptionsDialog".
+// "m_startAfterEdit", "startAfterLabel", "desktopBlankNote", "soonerStartAfter",
+// "addPlaceButton", "moreOptionsButton". The dialogs the last two buttons open are its
+// children: "addPlaceDialog" and "moreOptionsDialog".
 class ConfigDialog : public QDialog {
     Q_OBJECT
 public:
@@ -50,6 +52,12 @@ public:
     // Where a successful OK carries "Start the saver after" beyond the settings (the autostart
     // entry, this session's idle watcher). Until this is called the dialog touches neither.
     void SetStartAfterPlaces(const StartAfterPlaces& places) { m_startAfterPlaces = places; }
+
+    // The desktop's own blank, which the saver must come before to show at all. Until this is
+    // called the dialog knows of none. Call it before the dialog is shown: while no time is
+    // stored the minutes field then offers a time that comes before the blank, and the note
+    // under the row says when the chosen time does not.
+    void SetDesktopBlank(const std::optional<DesktopBlank>& blank);
 
 protected:
     // Shows one message and returns once the user has acknowledged it. Tests override it to
@@ -90,6 +98,11 @@ private:
     void OnSpeedReleased();
     // Enables the minutes field while "Start the saver after" is checked.
     void OnStartAfter();
+    // Shows the note about the desktop's blank, and its button, while the box is checked and the
+    // blank comes no later than the minutes in the field; the dialog grows by their row.
+    void UpdateDesktopBlankNote();
+    // Puts the time before the desktop's blank into the minutes field.
+    void OnSoonerStartAfter();
     // Open their dialogs over this one; neither waits, each is gone once it closes.
     void OnAddPlace();
     void OnMoreOptions();
@@ -116,7 +129,10 @@ private:
     int m_speedValue = 0;                                // quantised speed, 6..6000 (6000 div n)
     int m_startAfter = 0;                                // flag: 0 or 1
     int m_startAfterMinutes = kStartAfterDefaultMinutes; // 1..1440, kept while the flag is off
+    bool m_startAfterStored = false; // a time of the user's is stored (StartAfter above 0)
     StartAfterPlaces m_startAfterPlaces;
+    std::optional<DesktopBlank> m_desktopBlank;
+    bool m_noteRowShown = false; // the dialog has grown by the note's row
 
     const Clock& m_clock;
     // Nonzero while values move between members and controls: the controls' change
@@ -131,6 +147,8 @@ private:
     QLabel* m_speedLabel = nullptr;
     QCheckBox* m_startAfterBox = nullptr;
     QSpinBox* m_startAfterEdit = nullptr;
+    QLabel* m_desktopBlankNote = nullptr;
+    QPushButton* m_soonerButton = nullptr;
     QPushButton* m_addPlaceButton = nullptr;
     QPushButton* m_moreOptionsButton = nullptr;
 

@@ -131,6 +131,7 @@ void ConfigDialog::OnInitDialog() {
     // for at most a day, and so does the field.
     const int startAfter = ReadInt(m_app, keys::StartAfter, Reader::Dialog);
     m_startAfter = startAfter > 0 ? 1 : 0;
+    m_startAfterStored = startAfter > 0;
     m_startAfterMinutes =
         startAfter > 0 ? std::min(startAfter, kStartAfterMaxMinutes) : kStartAfterDefaultMinutes;
     {
@@ -319,6 +320,48 @@ void ConfigDialog::OnSpeedReleased() {
 
 void ConfigDialog::OnStartAfter() {
     m_startAfterEdit->setEnabled(m_startAfterBox->isChecked());
+    UpdateDesktopBlankNote();
+}
+
+void ConfigDialog::SetDesktopBlank(const std::optional<DesktopBlank>& blank) {
+    m_desktopBlank = blank;
+    if (!m_startAfterStored) {
+        // The first time offered is one the user will see the saver at; a stored time is
+        // shown as stored.
+        m_startAfterMinutes = FirstStartAfterMinutes(blank);
+        const ExchangeGuard guard(m_exchanging);
+        m_startAfterEdit->setValue(m_startAfterMinutes);
+    }
+    if (blank) {
+        m_desktopBlankNote->setToolTip(QStringLiteral("From %1.").arg(blank->what));
+    }
+    UpdateDesktopBlankNote();
+}
+
+void ConfigDialog::UpdateDesktopBlankNote() {
+    const QString note = m_startAfterBox->isChecked()
+                             ? StartAfterNote(m_startAfterEdit->value(), m_desktopBlank)
+                             : QString();
+    const std::optional<int> sooner =
+        note.isEmpty() ? std::nullopt : SoonerStartAfterMinutes(m_desktopBlank->seconds);
+    m_desktopBlankNote->setText(note);
+    m_desktopBlankNote->setVisible(!note.isEmpty());
+    if (sooner) {
+        m_soonerButton->setText(SoonerStartAfterText(*sooner));
+    }
+    m_soonerButton->setVisible(sooner.has_value());
+    m_noteRowShown = !note.isEmpty();
+    PlaceControls();
+}
+
+void ConfigDialog::OnSoonerStartAfter() {
+    if (m_desktopBlank) {
+        if (const std::optional<int> sooner = SoonerStartAfterMinutes(m_desktopBlank->seconds)) {
+            m_startAfterEdit->setValue(*sooner);
+        }
+    }
+    // The button has gone with the note; the field it changed takes the focus.
+    m_startAfterEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void ConfigDialog::OnAddPlace() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "idle/desktop_blank.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,8 +11,26 @@ namespace chronivo {
 // "Start the saver after": the idle time the dialog offers, in minutes.
 inline constexpr int kStartAfterMinMinutes = 1;
 inline constexpr int kStartAfterMaxMinutes = 24 * 60;
-// What the field shows while nothing (or 0, "off") is stored.
+// What the field shows while nothing (or 0, "off") is stored, unless the desktop's own blank
+// comes sooner (FirstStartAfterMinutes).
 inline constexpr int kStartAfterDefaultMinutes = 10;
+
+// The largest whole minute, within the field's range, that comes before a desktop blank after
+// `blankSeconds` (300 s: 4); none when the blank comes after 60 seconds or less.
+std::optional<int> SoonerStartAfterMinutes(int blankSeconds);
+
+// What the field first offers while no time is stored: the default, or the sooner time when the
+// desktop blanks at or before the default (a desktop that blanks within a minute keeps the
+// default; the note under the row explains).
+int FirstStartAfterMinutes(const std::optional<DesktopBlank>& blank);
+
+// The note under the row for a saver that starts after `minutes`: the desktop's blank comes no
+// later, so the saver starts only if the blank does not come first; said more plainly when no
+// time the field offers comes sooner. Empty when the saver comes first.
+QString StartAfterNote(int minutes, const std::optional<DesktopBlank>& blank);
+
+// The text of the button that takes the sooner time: "Use 4 minutes".
+QString SoonerStartAfterText(int minutes);
 
 // Where OK carries "Start the saver after" beyond the settings: the XDG autostart entry that
 // runs the idle watcher at each log-in, and the program started as this session's watcher (as

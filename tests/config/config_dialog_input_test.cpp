@@ -1,5 +1,5 @@
-// The speed slider, cancelling, a Year box without a number and settings that cannot be
-// stored.
+// The speed slider, the note about the desktop's own blank, cancelling, a Year box without a
+// number and settings that cannot be stored.
 #include "config/config_values.h"
 #include "dialog_fixture.h"
 
@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTimer>
@@ -101,6 +102,54 @@ TEST_F(DialogTest, StoresAStoredSpeedQuantised) {
         ClickOk();
         EXPECT_EQ(StoredInt(keys::Speed), c.written) << c.fact;
     }
+}
+
+struct NoteStep {
+    const char* action; // "type N", "box" (a click on the check box) or "sooner"
+    int minutes;        // the field afterwards
+    bool shown;         // the note and its button show
+};
+
+TEST_F(DialogTest, TheNoteFollowsTheFieldAndTheBoxAndItsButtonTakesTheSoonerTime) {
+    // GNOME's defaults, and a saver set to start after 10 minutes.
+    m_store.PutInt(QStringLiteral("StartAfter"), 10);
+    m_desktopBlank = DesktopBlank{300, QStringLiteral("GNOME's setting idle-delay")};
+    Open();
+    auto* note = Find<QLabel>("desktopBlankNote");
+    auto* sooner = Find<QPushButton>("soonerStartAfter");
+    EXPECT_EQ(note->text(), QStringLiteral("This desktop blanks the screen after 5 minutes: the "
+                                           "saver starts only if that comes first."));
+    EXPECT_EQ(note->toolTip(), QStringLiteral("From GNOME's setting idle-delay."));
+    EXPECT_EQ(sooner->text(), QStringLiteral("Use 4 minutes"));
+    const NoteStep steps[] = {
+        {nullptr, 10, true},  // opened: 10 minutes come after the blank
+        {"type 5", 5, true},  // at the same moment: the blank may still win
+        {"type 4", 4, false}, // the saver comes first
+        {"type 12", 12, true},
+        {"box", 12, false}, // off: the saver does not start by itself, so nothing to say
+        {"box", 12, true},
+        {"sooner", 4, false}, // the button puts 4 into the field
+    };
+    for (const NoteStep& step : steps) {
+        const QString action = QString::fromLatin1(step.action == nullptr ? "" : step.action);
+        if (action.startsWith(QStringLiteral("type "))) {
+            Type("m_startAfterEdit", action.mid(5));
+        } else if (action == QStringLiteral("box")) {
+            Click("startAfter");
+        } else if (action == QStringLiteral("sooner")) {
+            // Reached with Tab from the field, and pressed with the space bar.
+            Find<QWidget>("m_startAfterEdit")->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            ASSERT_EQ(QApplication::focusWidget(), sooner);
+            QTest::keyClick(sooner, Qt::Key_Space);
+            EXPECT_EQ(QApplication::focusWidget(), Find<QWidget>("m_startAfterEdit"));
+        }
+        EXPECT_EQ(Find<QSpinBox>("m_startAfterEdit")->value(), step.minutes) << step.action;
+        EXPECT_EQ(note->isVisible(), step.shown) << step.action;
+        EXPECT_EQ(sooner->isVisible(), step.shown) << step.action;
+    }
+    ClickOk();
+    EXPECT_EQ(StoredInt(keys::StartAfter), 4);
 }
 
 TEST_F(DialogTest, EscapeWritesNothingEvenAfterChanges) {

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <string_view>
 
 namespace chronivo {
 namespace {
@@ -45,6 +46,8 @@ const ControlCase kControls[] = {
     {"startAfter", "Start the saver after", 7, 136, 86, 10},
     {"m_startAfterEdit", nullptr, 95, 134, 32, 14},
     {"startAfterLabel", "minutes without input", 129, 137, 76, 8},
+    {"desktopBlankNote", nullptr, 7, 152, 126, 24},
+    {"soonerStartAfter", nullptr, 137, 152, 68, 14},
     {"addPlaceButton", "Add a place...", 7, 154, 64, 14},
     {"moreOptionsButton", "More options...", 141, 154, 64, 14},
 };
@@ -76,18 +79,31 @@ QRect ExpectedRect(const QFont& font, const ControlCase& c) {
                  scale(c.height, baseY, 8));
 }
 
-void ExpectTemplateArrangement(const ConfigDialog& dialog) {
+// The row of the note about the desktop's blank: while it shows, the rows below it move down by
+// its height and the dialog grows by as much.
+constexpr int kNoteRowTop = 152;
+constexpr int kNoteRow = 26;
+
+void ExpectTemplateArrangement(const ConfigDialog& dialog, bool noteRow = false) {
     const QFont font = dialog.font();
-    for (const ControlCase& c : kControls) {
+    const int shift = noteRow ? kNoteRow : 0;
+    for (ControlCase c : kControls) {
         auto* control = dialog.findChild<QWidget*>(QString::fromLatin1(c.name));
         ASSERT_NE(control, nullptr) << c.name;
-        const QRect expected = ExpectedRect(font, c);
+        c.y += c.y > kNoteRowTop ? shift : 0;
+        QRect expected = ExpectedRect(font, c);
+        if (c.name == std::string_view("desktopBlankNote") &&
+            !dialog.findChild<QWidget*>("soonerStartAfter")->isVisible()) {
+            // Without a button beside it the note runs on to the button's right edge.
+            expected.setRight(ExpectedRect(font, {"", nullptr, 137, 152, 68, 14}).right());
+        }
         if (qobject_cast<QComboBox*>(control) != nullptr) {
             // A closed drop-down is one line high; its template height is the open list's.
             EXPECT_EQ(control->geometry().topLeft(), expected.topLeft()) << c.name;
             EXPECT_EQ(control->width(), expected.width()) << c.name;
         } else if (const auto* label = qobject_cast<const QLabel*>(control);
-                   label != nullptr && !(label->alignment() & Qt::AlignHCenter)) {
+                   label != nullptr && !label->wordWrap() &&
+                   !(label->alignment() & Qt::AlignHCenter)) {
             // A left-aligned label starts where the template puts it and is never cut short:
             // where the face is wider than the template's, it runs on to the right.
             EXPECT_EQ(control->geometry().topLeft(), expected.topLeft()) << c.name;
@@ -99,7 +115,7 @@ void ExpectTemplateArrangement(const ConfigDialog& dialog) {
         }
     }
     // The template's 186 x 135, grown for the rows below it.
-    const QRect client = ExpectedRect(font, {"dialog", nullptr, 0, 0, 212, 175});
+    const QRect client = ExpectedRect(font, {"dialog", nullptr, 0, 0, 212, 175 + shift});
     EXPECT_EQ(dialog.size(), client.size());
 }
 
@@ -113,14 +129,17 @@ TEST_F(DialogTest, HasTheCaptionAndEveryControlWithItsText) {
             EXPECT_EQ(TextOf(control), QString::fromLatin1(c.text)) << c.name;
         }
     }
-    // No Cancel button: OK is the default one, and every other push button opens a dialog.
+    // No Cancel button: OK is the default one, and every other push button opens a dialog but
+    // the one that puts the time before the desktop's blank into the minutes field.
     const QList<QPushButton*> buttons = m_dialog->findChildren<QPushButton*>();
-    ASSERT_EQ(buttons.size(), 3);
+    ASSERT_EQ(buttons.size(), 4);
     for (const QPushButton* button : buttons) {
         EXPECT_EQ(button->isDefault(), button == Find<QPushButton>("okButton"));
-        EXPECT_TRUE(button == Find<QPushButton>("okButton") || button->text().endsWith("..."))
-            << button->text().toStdString();
-        EXPECT_LE(button->sizeHint().width(), button->width()) << "the text fits";
+        if (button != Find<QPushButton>("soonerStartAfter")) {
+            EXPECT_TRUE(button == Find<QPushButton>("okButton") || button->text().endsWith("..."))
+                << button->text().toStdString();
+            EXPECT_LE(button->sizeHint().width(), button->width()) << "the text fits";
+        }
     }
 }
 
@@ -165,6 +184,46 @@ TEST_F(DialogTest, KeepsTheArrangementWhenTheFontChanges) {
     EXPECT_GT(m_dialog->width(), before.width());
     EXPECT_GT(m_dialog->height(), before.height());
     ExpectTemplateArrangement(*m_dialog);
+}
+
+struct NoteRowCase {
+    int blank;        // the desktop's blank, seconds
+    int minutes;      // the stored StartAfter
+    const char* note; // the note's text in full; nullptr: not checked here
+    const char* fact;
+};
+
+TEST_F(DialogTest, TheNoteTakesARowOfItsOwnAndItsTextsFit) {
+    const NoteRowCase cases[] = {
+        {300, 10, nullptr, "GNOME's blank: the note in two or three lines, \"Use 4 minutes\""},
+        {45, 10,
+         "This desktop blanks the screen after 45 seconds, sooner than the saver can start: to see "
+         "the saver, make that time longer in the desktop's settings.",
+         "no time the field offers comes sooner: said plainly, without a button"},
+        {86399, 1440, nullptr, "a blank a second short of a day: \"Use 1439 minutes\""},
+    };
+    for (const NoteRowCase& c : cases) {
+        m_store = RecordingStore();
+        m_store.PutInt(QStringLiteral("StartAfter"), c.minutes);
+        m_desktopBlank = DesktopBlank{c.blank, {}};
+        Open();
+        auto* note = Find<QLabel>("desktopBlankNote");
+        ASSERT_TRUE(note->isVisible()) << c.fact;
+        if (c.note != nullptr) {
+            EXPECT_EQ(note->text(), QString::fromLatin1(c.note));
+        }
+        ExpectTemplateArrangement(*m_dialog, true);
+        EXPECT_LE(note->heightForWidth(note->width()), note->height()) << c.fact;
+        auto* sooner = Find<QPushButton>("soonerStartAfter");
+        if (sooner->isVisible()) {
+            EXPECT_LE(sooner->sizeHint().width(), sooner->width()) << c.fact;
+        }
+        EXPECT_EQ(sooner->isVisible(), c.blank > 60) << c.fact;
+        // Unchecked, the note goes and the dialog is as it was.
+        Click("startAfter");
+        EXPECT_FALSE(note->isVisible()) << c.fact;
+        ExpectTemplateArrangement(*m_dialog, false);
+    }
 }
 
 struct TabCase {

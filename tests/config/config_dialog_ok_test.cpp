@@ -275,6 +275,7 @@ TEST_F(DialogTest, WorldTimeOffLeavesTheEntriesUntouched) {
 
 struct StartAfterCase {
     int stored;        // kNone: not stored
+    int blank;         // the desktop's own blank, seconds; 0: none
     bool click;        // the box clicked once
     const char* typed; // typed into the field (nullptr: nothing)
     bool slide;        // then a click on the speed slider, which shows the speed anew
@@ -285,21 +286,24 @@ constexpr int kNone = -999;
 
 TEST_F(DialogTest, StoresTheStartAfterMinutesOrZeroWhenTheBoxIsOff) {
     const StartAfterCase cases[] = {
-        {kNone, false, nullptr, false, 0, "left off: 0"},
-        {kNone, true, nullptr, false, 10, "checked: the field's 10"},
-        {kNone, true, "90", false, 90, "checked with 90 typed"},
-        {kNone, true, "90", true, 90, "a release of the slider afterwards changes neither"},
-        {kNone, true, "0", false, 1, "a time below the range is the shortest"},
-        {kNone, true, "2000", false, 200, "a digit that would go past a day is refused"},
-        {25, false, nullptr, false, 25, "a stored time left alone"},
-        {25, true, nullptr, false, 0, "a stored time switched off: 0"},
-        {5000, false, nullptr, false, 1440, "a stored time beyond a day goes back as a day"},
+        {kNone, 0, false, nullptr, false, 0, "left off: 0"},
+        {kNone, 0, true, nullptr, false, 10, "checked: the field's 10"},
+        {kNone, 0, true, "90", false, 90, "checked with 90 typed"},
+        {kNone, 0, true, "90", true, 90, "a release of the slider afterwards changes neither"},
+        {kNone, 0, true, "0", false, 1, "a time below the range is the shortest"},
+        {kNone, 0, true, "2000", false, 200, "a digit that would go past a day is refused"},
+        {25, 0, false, nullptr, false, 25, "a stored time left alone"},
+        {25, 0, true, nullptr, false, 0, "a stored time switched off: 0"},
+        {5000, 0, false, nullptr, false, 1440, "a stored time beyond a day goes back as a day"},
+        {kNone, 300, true, nullptr, false, 4, "checked under GNOME's blank: the field's 4"},
+        {10, 300, false, nullptr, false, 10, "a stored time is stored again, though later"},
     };
     for (const StartAfterCase& c : cases) {
         m_store = RecordingStore();
         if (c.stored != kNone) {
             m_store.PutInt(QStringLiteral("StartAfter"), c.stored);
         }
+        m_desktopBlank = c.blank > 0 ? std::optional<DesktopBlank>({c.blank, {}}) : std::nullopt;
         Open();
         if (c.click) {
             Click("startAfter");

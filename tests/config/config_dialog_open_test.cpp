@@ -269,6 +269,7 @@ TEST_F(DialogTest, StoredSpeedIsHeldOnTheSliderAndQuantised) {
 
 struct StoredStartAfterCase {
     int stored; // kNone: not stored
+    int blank;  // the desktop's own blank, seconds; 0: none
     bool checked;
     int minutes;
     const char* fact;
@@ -277,20 +278,26 @@ constexpr int kNone = -999;
 
 TEST_F(DialogTest, StoredStartAfterChecksTheBoxAndFillsTheField) {
     const StoredStartAfterCase cases[] = {
-        {kNone, false, 10, "nothing stored: off, the field at 10"},
-        {0, false, 10, "0: off"},
-        {-5, false, 10, "below 0: off as well"},
-        {1, true, 1, "the shortest time"},
-        {25, true, 25, "a time in the range"},
-        {1440, true, 1440, "a day, the longest"},
-        {1441, true, 1440, "more than a day: held at a day, as the watcher holds it"},
-        {2000000000, true, 1440, "far more"},
+        {kNone, 0, false, 10, "nothing stored: off, the field at 10"},
+        {0, 0, false, 10, "0: off"},
+        {-5, 0, false, 10, "below 0: off as well"},
+        {1, 0, true, 1, "the shortest time"},
+        {25, 0, true, 25, "a time in the range"},
+        {1440, 0, true, 1440, "a day, the longest"},
+        {1441, 0, true, 1440, "more than a day: held at a day, as the watcher holds it"},
+        {2000000000, 0, true, 1440, "far more"},
+        {kNone, 300, false, 4, "a new user under GNOME's 5-minute blank: 4 minutes, before it"},
+        {0, 600, false, 9, "off, under a 10-minute blank: the field offers 9"},
+        {kNone, 900, false, 10, "a blank after 15 minutes: the default comes first"},
+        {kNone, 45, false, 10, "a blank within a minute: no time comes first, the default"},
+        {25, 300, true, 25, "a stored time is shown as stored, blank or not"},
     };
     for (const StoredStartAfterCase& c : cases) {
         m_store = RecordingStore();
         if (c.stored != kNone) {
             m_store.PutInt(QStringLiteral("StartAfter"), c.stored);
         }
+        m_desktopBlank = c.blank > 0 ? std::optional<DesktopBlank>({c.blank, {}}) : std::nullopt;
         Open();
         EXPECT_EQ(Find<QCheckBox>("startAfter")->isChecked(), c.checked) << c.fact;
         EXPECT_EQ(Find<QSpinBox>("m_startAfterEdit")->value(), c.minutes) << c.fact;

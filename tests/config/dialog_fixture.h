@@ -55,6 +55,9 @@ protected:
     // dialog, which TearDown ends.
     MessageRecordingDialog& OpenOn(ProfileStore& store) {
         m_dialog = std::make_unique<MessageRecordingDialog>(nullptr, store, m_clock);
+        if (m_desktopBlank) {
+            m_dialog->SetDesktopBlank(m_desktopBlank);
+        }
         m_dialog->show();
         // Active, so that focus and typing work as they do for the user.
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
@@ -183,6 +186,8 @@ protected:
     }
 
     RecordingStore m_store;
+    // The desktop's own blank the dialog is told of before it shows; none: it is told nothing.
+    std::optional<DesktopBlank> m_desktopBlank;
     FixedClock m_clock{TimeSample{kNowUtc, 0}};
     std::unique_ptr<MessageRecordingDialog> m_dialog;
 };

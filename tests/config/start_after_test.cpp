@@ -41,6 +41,32 @@ TEST(AutostartEntryPath, FollowsTheXdgRules) {
     }
 }
 
+struct BlankCase {
+    std::optional<int> blankSeconds; // none: the desktop never blanks
+    std::optional<int> sooner;       // the largest whole minute before the blank
+    int first;                       // what the field offers while nothing is stored
+    const char* fact;
+};
+
+TEST(DesktopBlankTimes, OfferATimeBeforeTheDesktopsBlank) {
+    const BlankCase cases[] = {
+        {300, 4, 4, "GNOME's 5 minutes: 4 comes first, and is the first choice"},
+        {600, 9, 9, "Xvfb's 10 minutes: the default would tie, so 9"},
+        {601, 10, 10, "just after 10 minutes: the default comes first"},
+        {61, 1, 1, "a minute and a second: one minute"},
+        {60, std::nullopt, 10, "one minute: no time the field offers comes first"},
+        {100000, 1440, 10, "more than a day: the field's longest time"},
+        {std::nullopt, std::nullopt, 10, "no blank: the default"},
+    };
+    for (const BlankCase& c : cases) {
+        const auto blank =
+            c.blankSeconds ? std::optional<DesktopBlank>({*c.blankSeconds, {}}) : std::nullopt;
+        EXPECT_EQ(blank ? SoonerStartAfterMinutes(blank->seconds) : std::nullopt, c.sooner)
+            << c.fact;
+        EXPECT_EQ(FirstStartAfterMinutes(blank), c.first) << c.fact;
+    }
+}
+
 QString ReadText(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();

@@ -2,13 +2,21 @@
 # The settings dialog of the chronivo binary on its own Xvfb: `chronivo /c` shows it, keys
 # typed into it change the settings, OK (Return) stores them in the settings file, writes the
 # idle watcher's autostart entry and starts the watcher, and the program ends with exit code 0. Optionally saves a screenshot of the dialog as it opened.
-# Usage: config_dialog_e2e.sh PATH-TO-CHRONIVO [SCREENSHOT.png]
+# Then, with the X server set to blank the screen after 5 minutes and 10 minutes stored, the
+# dialog grows by the note that says so; optionally saved as a second screenshot.
+# Usage: config_dialog_e2e.sh PATH-TO-CHRONIVO [SCREENSHOT.png [SCREENSHOT-WITH-NOTE.png]]
 set -euo pipefail
 # shellcheck source=e2e_lib.sh
 source "$(dirname "$0")/e2e_lib.sh"
 
+if ! command -v xset >/dev/null 2>&1; then
+    echo "skipped: xset is not installed (scripts/install-deps.sh installs it)"
+    exit "$SKIP"
+fi
+
 CHRONIVO=$1
 SHOT=${2-}
+BLANK_SHOT=${3-}
 
 start_x
 start_app /c
@@ -24,6 +32,7 @@ colours=$(convert "$picture" -format '%k' info:)
 if [ -n "$SHOT" ]; then
     cp "$picture" "$SHOT"
 fi
+plain_size=$(window_geometry "$DIALOG_WINDOW" | cut -d+ -f1)
 
 # OK starts the session's idle watcher below; it is ended on the way out, whatever happens.
 lock="$XDG_RUNTIME_DIR/chronivo-daemon-$(id -u).lock"
@@ -86,4 +95,22 @@ tr '\0' ' ' <"/proc/$watcher/cmdline" | grep -q -- ' --daemon ' ||
     fail "the lock's process $watcher is not a watcher: $(tr '\0' ' ' <"/proc/$watcher/cmdline")"
 kill -s TERM "$watcher"
 wait_until "the watcher to end and free its lock" test ! -e "$lock"
+
+# The X server blanks the screen after 5 minutes, and the saver is set to start after 10: the
+# dialog says so under the row, which makes it taller. Esc closes it without storing anything.
+xset s 300
+export XDG_CONFIG_HOME="$E2E_TMP/config-blank"
+mkdir -p "$XDG_CONFIG_HOME/Velstrand/Utilities"
+printf '[ScreenSaver]\nStartAfter=10\n' >"$XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf"
+start_app /c
+wait_for_dialog
+settle
+note_size=$(window_geometry "$DIALOG_WINDOW" | cut -d+ -f1)
+[ "${note_size%x*}" = "${plain_size%x*}" ] && [ "${note_size#*x}" -gt "${plain_size#*x}" ] ||
+    fail "the dialog with the note is $note_size, without it $plain_size"
+if [ -n "$BLANK_SHOT" ]; then
+    import -window "$DIALOG_WINDOW" "$BLANK_SHOT"
+fi
+xdotool key Escape
+expect_exit 0
 echo "ok: settings dialog"
