@@ -1,9 +1,11 @@
 #include "app/daemon_mode.h"
 
 #include "app/termination_signals.h"
+#include "idle/blank_watch.h"
 #include "idle/dbus_idle_source.h"
 #include "idle/desktop_blank.h"
 #include "idle/idle_watcher.h"
+#include "idle/overview.h"
 #include "idle/session_inhibitors.h"
 #include "idle/watcher_control.h"
 #include "idle/wayland_idle_source.h"
@@ -16,6 +18,7 @@
 #include <QLockFile>
 #include <QProcess>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -166,9 +169,15 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
         log(QStringLiteral("%1: %2").arg(QString::fromLatin1(WatchEventName(event)),
                                          QString::fromLatin1(WatchActionName(action))));
         if (action == WatchAction::StartSaver) {
+            // GNOME's overview would take the saver's window in as a small picture.
+            if (LeaveOverview(bus)) {
+                log(QStringLiteral("closed GNOME's Activities overview for the saver"));
+            }
             saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("/s")});
         } else if (action == WatchAction::StopSaver) {
             saver.terminate();
+        } else if (action == WatchAction::TellSaverOfInput && saver.processId() > 0) {
+            ::kill(static_cast<pid_t>(saver.processId()), kInputElsewhereSignal);
         }
     };
     InhibitorWatch inhibitors(bus, QDBusConnection::systemBus());
@@ -184,6 +193,11 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
     } else {
         Say(inhibitors.ScreenSaverNote()); // always: no program can hold the saver off
     }
+    BlankWatch blank(bus);
+    QObject::connect(&blank, &BlankWatch::Changed, [&](bool blanked) {
+        handle(blanked ? WatchEvent::Blanked : WatchEvent::Unblanked);
+    });
+    blank.Start(inhibitors.OwnsScreenSaver());
     QObject::connect(source, &IdleSource::Idle, [&] { handle(WatchEvent::Idle); });
     QObject::connect(source, &IdleSource::Resumed, [&] { handle(WatchEvent::Resumed); });
     // The session has ended with its display: the watcher ends too (exit code 0), freeing the
