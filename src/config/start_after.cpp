@@ -109,9 +109,16 @@ QStringList ApplyStartAfter(int minutes, const StartAfterPlaces& places) {
     }
     if (!places.watcherProgram.isEmpty()) {
         // A running watcher may wait for the old time, or should not run at all any more.
-        if (!StopWatcher()) {
-            problems << QStringLiteral("The idle watcher of this session did not end; it keeps "
-                                       "its old setting until you log in again.");
+        QString why;
+        if (!StopWatcher(3000, &why)) {
+            problems << QStringLiteral("The idle watcher of this session did not end%1; it keeps "
+                                       "its old setting until you log in again.")
+                            .arg(why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
+        } else if (const WatcherLockPlace place = SessionWatcherLockPlace();
+                   on && place.path.isEmpty()) {
+            // It would refuse to start for the same reason, in a log nobody reads.
+            problems << QStringLiteral("The idle watcher cannot run in this session: %1.")
+                            .arg(place.problem);
         } else if (on && !StartWatcher(places.watcherProgram)) {
             problems << QStringLiteral("The idle watcher could not be started (%1).")
                             .arg(QDir::toNativeSeparators(places.watcherProgram));

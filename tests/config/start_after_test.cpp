@@ -173,6 +173,21 @@ TEST_F(StartAfterTest, ALockNamingAProcessThatIsNoWatcherIsClearedAndTheProcessL
     EXPECT_FALSE(sleeper.waitForFinished(1000)) << "the process the lock named was signalled";
 }
 
+TEST_F(StartAfterTest, AFolderUnfitForTheLockIsReportedInsteadOfAWatcherThatCannotRun) {
+    // XDG_RUNTIME_DIR open to others: no watcher may keep its lock there, and OK says so.
+    ASSERT_TRUE(QFile::setPermissions(m_root.filePath(QStringLiteral("runtime")),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther));
+    m_places.watcherProgram = QStringLiteral(CHRONIVO_STAND_IN_WATCHER);
+    const QStringList problems = ApplyStartAfter(10, m_places);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(
+        problems[0].startsWith(QStringLiteral("The idle watcher cannot run in this session: ")))
+        << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains(SessionWatcherLockPlace().problem));
+}
+
 TEST_F(StartAfterTest, TheEntryRunsTheWatcherAndPassesTheValidator) {
     ASSERT_EQ(ApplyStartAfter(10, m_places), QStringList());
     const QString text = ReadText(m_places.autostartEntry);
