@@ -196,41 +196,21 @@ HACK_PID=""
 hack_started() { HACK_PID=$(hack_pid); }
 hack_gone() { ! kill -0 "$HACK_PID" 2>/dev/null; }
 
-# Milliseconds since 1970 as chronivo-render's --at wants it.
-at_text() { date -u -d "@$(($1 / 1000)).$(printf '%03d' $(($1 % 1000)))" +%Y-%m-%dT%H:%M:%S.%3NZ; }
-# The background chronivo-render ($RENDER) computes with settings file $1 at moment $2
-# (milliseconds since 1970), as "R G B" in decimal.
-predicted() {
-    local hex
-    hex=$(QT_QPA_PLATFORM=offscreen "$RENDER" --settings "$1" --at "$(at_text "$2")" \
-        --size "${SCREEN_W}x${SCREEN_H}" --json 2>/dev/null |
-        sed -n 's/.*"background": "#\([0-9A-Fa-f]\{6\}\)".*/\1/p')
-    [ -n "$hex" ] || fail "chronivo-render printed no background"
-    echo "$((16#${hex:0:2})) $((16#${hex:2:2})) $((16#${hex:4:2}))"
-}
+# shellcheck source=background_lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/background_lib.sh"
 # Whether the screen's background (bottom-right corner) has the colour predicted with settings
-# file $1: each channel between its values at the start and the end of the screenshot, the start
-# taken 300 ms early for the frame on screen being up to one period old, with 2 units for
-# rounding. LAST says what was compared.
+# file $1 between the start and the end of the screenshot, the start taken 300 ms early for the
+# frame on screen being up to one period old. LAST says what was compared.
 shows_predicted_background() {
-    local t0 t1 shot lo hi i
+    local t0 t1 shot lo hi
     t0=$(($(date +%s%3N) - 300))
     shot=$(screen_pixel $((SCREEN_W - 1)) $((SCREEN_H - 1)))
     t1=$(date +%s%3N)
     [ "${shot,,}" != 000000 ] || return 1
-    read -r -a lo <<<"$(predicted "$1" "$t0")"
-    read -r -a hi <<<"$(predicted "$1" "$t1")"
-    local got=($((16#${shot:0:2})) $((16#${shot:2:2})) $((16#${shot:4:2})))
-    LAST="screen $shot, predicted ${lo[*]} to ${hi[*]}"
-    for i in 0 1 2; do
-        local a=${lo[$i]} b=${hi[$i]}
-        if [ "$a" -gt "$b" ]; then
-            local t=$a
-            a=$b
-            b=$t
-        fi
-        [ "${got[$i]}" -ge $((a - 2)) ] && [ "${got[$i]}" -le $((b + 2)) ] || return 1
-    done
+    lo=$(predicted "$1" "$t0" "${SCREEN_W}x${SCREEN_H}")
+    hi=$(predicted "$1" "$t1" "${SCREEN_W}x${SCREEN_H}")
+    LAST="screen $shot, predicted $lo to $hi"
+    colour_between "$shot" "$lo" "$hi"
 }
 LAST=""
 # Waits until the screen shows the background predicted with settings file $1; when it never

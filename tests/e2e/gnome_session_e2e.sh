@@ -39,7 +39,11 @@ if [ "${1-}" != --inside ]; then
             skip "$tool is not installed (scripts/install-deps.sh installs it)"
     done
     # The shell builds its screen shield, which blanks the screen, only on a machine whose
-    # logind keeps its seats there.
+    # logind keeps its seats there (it looks for the folder, then talks to our stand-in). As
+    # root the empty folder is made where a machine without logind lacks it.
+    if [ ! -d /run/systemd/seats ] && [ "$(id -u)" -eq 0 ]; then
+        mkdir -p /run/systemd/seats
+    fi
     [ -d /run/systemd/seats ] ||
         skip "/run/systemd/seats is missing: without it GNOME's shell neither blanks nor locks"
     TMP=$(mktemp -d "${TMPDIR:-/tmp}/chronivo-gnome.XXXXXX")
@@ -59,7 +63,8 @@ if [ "${1-}" != --inside ]; then
     install -m 755 "$1" "$TMP/chronivo"
     install -m 755 "$2" "$TMP/chronivo-render"
     install -m 644 "$0" "$TMP/gnome_session_e2e.sh"
-    install -m 644 "$HERE/logind_standin.js" "$HERE/remote_input.js" "$TMP/"
+    install -m 644 "$HERE/logind_standin.js" "$HERE/remote_input.js" "$HERE/background_lib.sh" \
+        "$TMP/"
     run_as=()
     user=$(id -un)
     if [ "$(id -u)" -eq 0 ]; then
@@ -97,6 +102,8 @@ shift 2
 exec 1>&3 2>&4 3>&- 4>&-
 CHRONIVO=$TMP/chronivo
 RENDER=$TMP/chronivo-render
+# shellcheck source=background_lib.sh
+source "$TMP/background_lib.sh"
 LOG=$TMP/home/logs
 mkdir -p "$LOG"
 export XDG_CONFIG_HOME=$TMP/home/.config XDG_DATA_HOME=$TMP/home/.local/share \
@@ -327,29 +334,6 @@ run_case() {
 
 # Colour of the screenshot $1 at (x, y) as RRGGBB.
 pixel() { convert "$1" -format "%[hex:u.p{$2,$3}]" info:; }
-at_text() { date -u -d "@$(($1 / 1000)).$(printf '%03d' $(($1 % 1000)))" +%Y-%m-%dT%H:%M:%S.%3NZ; }
-# The background chronivo-render computes with the default settings at moment $1 (milliseconds
-# since 1970), as "R G B" in decimal.
-predicted() {
-    local hex
-    hex=$(XDG_CONFIG_HOME="$CASE_DIR/config" QT_QPA_PLATFORM=offscreen "$RENDER" \
-        --at "$(at_text "$1")" --size "${SCREEN_W}x${SCREEN_H}" --json 2>/dev/null |
-        sed -n 's/.*"background": "#\([0-9A-Fa-f]\{6\}\)".*/\1/p')
-    [ -n "$hex" ] || fail "chronivo-render printed no background"
-    echo "$((16#${hex:0:2})) $((16#${hex:2:2})) $((16#${hex:4:2}))"
-}
-# Whether hex colour $1 lies within the "R G B" colours $2 and $3, channel by channel, with two
-# units for rounding.
-colour_between() {
-    local got=($((16#${1:0:2})) $((16#${1:2:2})) $((16#${1:4:2}))) lo hi i
-    read -r -a lo <<<"$2"
-    read -r -a hi <<<"$3"
-    for i in 0 1 2; do
-        local a=${lo[$i]} b=${hi[$i]}
-        [ "$a" -le "$b" ] || { a=${hi[$i]} && b=${lo[$i]}; }
-        [ "${got[$i]}" -ge $((a - 2)) ] && [ "${got[$i]}" -le $((b + 2)) ] || return 1
-    done
-}
 # Whether a screenshot shows the saver over the whole screen: its four corners and the middle
 # of each edge have the background chronivo-render predicts for the moment of the shot (the
 # start taken 300 ms early, as the frame on screen may be one period old). LAST says what was
@@ -360,8 +344,9 @@ covers_screen() {
     gnome-screenshot -f "$shot" 2>>"$LOG/screenshot.log" || return 1
     t1=$(date +%s%3N)
     local lo hi
-    lo=$(predicted "$t0")
-    hi=$(predicted "$t1")
+    : >"$CASE_DIR/settings.conf" # the watcher's saver reads no settings file either
+    lo=$(predicted "$CASE_DIR/settings.conf" "$t0" "${SCREEN_W}x${SCREEN_H}")
+    hi=$(predicted "$CASE_DIR/settings.conf" "$t1" "${SCREEN_W}x${SCREEN_H}")
     LAST="predicted $lo to $hi:"
     local ok=0
     for point in 0,0 $((SCREEN_W - 1)),0 0,$((SCREEN_H - 1)) $((SCREEN_W - 1)),$((SCREEN_H - 1)) \
