@@ -49,8 +49,10 @@ QPoint NudgedPointerPosition(QPoint before, QPoint readBack) {
 }
 
 SaverWindowBase::SaverWindowBase()
-    : m_wayland(s_waylandForTesting.value_or(IsWaylandPlatform(QGuiApplication::platformName())))
-    , m_applicationActive(QGuiApplication::applicationState() == Qt::ApplicationActive) {
+    : m_wayland(s_waylandForTesting.value_or(IsWaylandPlatform(QGuiApplication::platformName()))) {
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) {
+        m_seesInput.start();
+    }
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
     // Every pointer movement must arrive, not only drags.
@@ -164,6 +166,9 @@ void SaverWindowBase::TryGrabInput() {
     }
     if (!m_keyboardGrabbed) {
         m_keyboardGrabbed = window->setKeyboardGrabEnabled(true);
+        if (m_keyboardGrabbed && !m_seesInput.isValid()) {
+            m_seesInput.start();
+        }
     }
     if (!m_mouseGrabbed) {
         m_mouseGrabbed = window->setMouseGrabEnabled(true);
@@ -190,10 +195,15 @@ bool SaverWindowBase::event(QEvent* event) {
         SystemPointerTest();
         break;
     case QEvent::ApplicationStateChange: // the application loses the focus: as for a mouse move
-        m_applicationActive =
-            static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
-            Qt::ApplicationActive;
-        if (!m_applicationActive) {
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() ==
+            Qt::ApplicationActive) {
+            if (!m_seesInput.isValid()) {
+                m_seesInput.start();
+            }
+        } else {
+            if (!m_keyboardGrabbed) {
+                m_seesInput.invalidate();
+            }
             SystemPointerTest();
         }
         break;
@@ -290,7 +300,9 @@ void SaverWindowBase::HidePointerAgain() {
 }
 
 void SaverWindowBase::InputElsewhere() {
-    if (m_hosted || m_keyboardGrabbed || m_applicationActive) {
+    // Input may also have come just before the window could see it: a key pressed as the saver
+    // starts reaches the watcher, and the saver hears of it only once its window is up.
+    if (m_hosted || (m_seesInput.isValid() && m_seesInput.elapsed() >= kInputSettleMs)) {
         return;
     }
     RequestClose();

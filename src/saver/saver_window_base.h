@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QSize>
 #include <QStringView>
@@ -56,10 +57,11 @@ public:
     bool IsRetired() const { return m_retired; }
 
     // The desktop saw input that may not have reached this window (the idle watcher that started
-    // the saver says so). The window ends the run unless it sees that input itself: it holds the
-    // keyboard grab, or its application has the keyboard focus, so its own exit rules have
-    // judged every key and every movement over it already.
+    // the saver says so). The window ends the run unless it sees that input itself: it has held
+    // the keyboard grab, or its application the keyboard focus, for kInputSettleMs at least, so
+    // its own exit rules have judged every key and every movement over it already.
     void InputElsewhere();
+    static constexpr int kInputSettleMs = 500;
 
     // Whether this window holds both the keyboard and the pointer grab. Platforms without grabs
     // (offscreen) never report them.
@@ -111,9 +113,11 @@ private:
 
     bool m_closeRequested = false; // set just before the saver closes itself
     bool m_retired = false;
-    bool m_hosted = false;            // shown inside another program's window: no exit rules
-    bool m_wayland = false;           // Wayland's rules: no system pointer, no nudge, no grabs
-    bool m_applicationActive = false; // one of the application's windows has the keyboard focus
+    bool m_hosted = false;  // shown inside another program's window: no exit rules
+    bool m_wayland = false; // Wayland's rules: no system pointer, no nudge, no grabs
+    // Running since the window holds the keyboard grab or its application has the focus; invalid
+    // while neither is so.
+    QElapsedTimer m_seesInput;
     bool m_keyboardGrabbed = false;
     bool m_mouseGrabbed = false;
     QTimer m_grabRetry;

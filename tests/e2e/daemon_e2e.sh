@@ -53,8 +53,9 @@ gnome-monitor)
     wait_until "the watcher to choose GNOME's monitor" said "watching GNOME's idle monitor"
     echo idle >&"${FAKE[1]}"
     wait_until "the saver on the monitor's idle watch" saver_shown
-    # The monitor's word that the user is back leaves the judging to the saver, which holds the
-    # keyboard and the pointer and saw no input of its own: it stays until a key.
+    # The monitor's word that the user is back leaves the judging to the saver, which has held the
+    # keyboard and the pointer for a second and saw no input of its own: it stays until a key.
+    sleep 1
     echo active >&"${FAKE[1]}"
     wait_until "the watcher to tell the saver" said "^chronivo: resumed: tell the saver"
     sleep 1

@@ -237,9 +237,10 @@ TEST_F(SaverWindowBaseTest, TheApplicationLosingTheFocusReachesTheWindow) {
     EXPECT_TRUE(Open());
 }
 
-TEST_F(SaverWindowBaseTest, InputElsewhereEndsTheRunOnlyWhenTheFocusIsElsewhere) {
-    // With the keyboard focus the window has judged the desktop's input itself: it stays.
+TEST_F(SaverWindowBaseTest, InputElsewhereEndsTheRunOnlyWhenTheWindowCouldNotSeeIt) {
+    // With the keyboard focus for a while, the window has judged the desktop's input itself.
     ASSERT_EQ(QGuiApplication::applicationState(), Qt::ApplicationActive);
+    QTest::qWait(SaverWindowBase::kInputSettleMs);
     m_window->InputElsewhere();
     PumpEvents();
     EXPECT_TRUE(Open());
@@ -250,6 +251,17 @@ TEST_F(SaverWindowBaseTest, InputElsewhereEndsTheRunOnlyWhenTheFocusIsElsewhere)
     m_window->InputElsewhere();
     PumpEvents();
     EXPECT_TRUE(ClosedOnce());
+}
+
+TEST(SaverWindowBaseStartTest, InputJustBeforeTheWindowCouldSeeItEndsTheRun) {
+    // A key pressed as the saver starts: the watcher's word comes when the window has just
+    // taken the focus.
+    QPointer<SaverWindowBase> window = new SaverWindowBase;
+    ASSERT_TRUE(window->CreateFullScreen());
+    window->InputElsewhere();
+    PumpEvents();
+    EXPECT_TRUE(window.isNull() || !window->isVisible());
+    delete window.data();
 }
 
 struct KeyCase {
