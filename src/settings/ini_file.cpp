@@ -32,8 +32,6 @@ constexpr int kLockWaitMs = 1000;
 // leftover of a save that was killed.
 const QString kScratchInfix = QStringLiteral(".saving-");
 
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-
 QString Shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
@@ -219,130 +217,80 @@ bool ReadOnly(const QString& path) {
 #endif
 }
 
-// Whether the text after "key=" on a line surely reads back as `value`: spelt as we would write
-// it, an int in another spelling (" 2", "+2"), or, for the empty text, a typed value such as
-// "@ByteArray(...)", which reads as no text and so as the empty one. Anything else is written
-// anew, which changes the spelling at most, never the meaning.
-bool ReadsBackAs(const QByteArray& stored, const QVariant& value) {
-    const QByteArray raw = stored.trimmed();
-    if (raw == IniValueText(value))
-        return true;
-    if (value.typeId() == QMetaType::Int) {
-        bool ok = false;
-        const int number = raw.toInt(&ok, 10);
-        return ok && number == value.toInt();
-    }
-    const bool typed =
-        raw.startsWith("@ByteArray(") || raw.startsWith("@Variant(") || raw.startsWith("@Invalid(");
-    return value.toString().isEmpty() && typed && raw.endsWith(')') && !raw.contains(',');
+// Every key of every group in the INI file at `path` with its value, as QSettings reads them; an
+// empty path has none.
+QMap<QString, QVariant> EveryValue(const QString& path) {
+    QMap<QString, QVariant> values;
+    if (path.isEmpty())
+        return values;
+    QSettings settings(path, QSettings::IniFormat);
+    for (const QString& key : settings.allKeys())
+        values.insert(key, settings.value(key));
+    return values;
 }
 
-// One logical line of an INI file: [begin, end) is its text, [end, next) its line ending. A
-// backslash escapes the byte after it, so one before a line break carries the line on.
-struct IniLine {
-    qsizetype begin = 0;
-    qsizetype end = 0;
-    qsizetype next = 0;
-};
-
-std::vector<IniLine> SplitLines(const QByteArray& bytes, qsizetype start) {
-    std::vector<IniLine> lines;
-    const qsizetype n = bytes.size();
-    qsizetype i = start;
-    while (i < n) {
-        IniLine line;
-        line.begin = i;
-        while (i < n && bytes[i] != '\n' && bytes[i] != '\r') {
-            if (bytes[i] == '\\' && i + 1 < n) {
-                ++i;
-                if (bytes[i] == '\r' && i + 1 < n && bytes[i + 1] == '\n')
-                    ++i;
-            }
-            ++i;
-        }
-        line.end = i;
-        if (i < n && bytes[i] == '\r')
-            ++i;
-        if (i < n && bytes[i] == '\n' && (i == line.end || bytes[i - 1] == '\r'))
-            ++i;
-        line.next = i;
-        lines.push_back(line);
-    }
-    return lines;
+// Whether `stored` reads, for the settings' readers, as the value that was written.
+bool ReadsAsWritten(const QVariant& stored, const QVariant& written) {
+    if (written.typeId() == QMetaType::Int)
+        return StoredWholeNumber(stored) == written.toInt();
+    return StoredText(stored).value_or(QString()) == written.toString();
 }
 
-void AppendEscapedText(const QString& text, QByteArray& out) {
-    // Strings that begin with '@' would read as a typed value; a NUL needs the @String() form.
-    QString s = text;
-    if (s.contains(QChar::Null))
-        s = QStringLiteral("@String(") + s + QLatin1Char(')');
-    else if (s.startsWith(QLatin1Char('@')))
-        s.prepend(QLatin1Char('@'));
-    const bool typed =
-        s.startsWith(QLatin1String("@ByteArray(")) || s.startsWith(QLatin1String("@Variant("));
-    const qsizetype start = out.size();
-    bool needsQuotes = false;
-    bool escapeNextIfHex = false;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t ch = s.at(i).unicode();
-        if (ch == ';' || ch == ',' || ch == '=')
-            needsQuotes = true;
-        const bool hex =
-            (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
-        if (escapeNextIfHex && hex) {
-            out += "\\x" + QByteArray::number(ch, 16);
-            continue;
-        }
-        escapeNextIfHex = false;
-        switch (ch) {
-        case u'\0':
-            out += "\\0";
-            escapeNextIfHex = true;
+// The line of `bytes` (numbered from 1, its text cut short) just before the first line that
+// holds `text`, or the first line when none does.
+QString LineBefore(const QByteArray& bytes, const QByteArray& text) {
+    const QList<QByteArray> lines = bytes.split('\n');
+    qsizetype index = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].contains(text)) {
+            index = i - 1;
             break;
-        case u'\a':
-            out += "\\a";
-            break;
-        case u'\b':
-            out += "\\b";
-            break;
-        case u'\f':
-            out += "\\f";
-            break;
-        case u'\n':
-            out += "\\n";
-            break;
-        case u'\r':
-            out += "\\r";
-            break;
-        case u'\t':
-            out += "\\t";
-            break;
-        case u'\v':
-            out += "\\v";
-            break;
-        case u'"':
-        case u'\\':
-            out += '\\';
-            out += static_cast<char>(ch);
-            break;
-        default:
-            if (ch <= 0x1F || (ch >= 0x7F && typed)) {
-                out += "\\x" + QByteArray::number(ch, 16);
-                escapeNextIfHex = true;
-            } else if (QChar::isHighSurrogate(ch) && i + 1 < s.size() &&
-                       s.at(i + 1).isLowSurrogate()) {
-                out += s.mid(i, 2).toUtf8();
-                ++i;
-            } else {
-                out += QString(QChar(ch)).toUtf8();
-            }
         }
     }
-    if (needsQuotes ||
-        (start < out.size() && (out.at(start) == ' ' || out.at(out.size() - 1) == ' '))) {
-        out.insert(start, '"');
-        out += '"';
+    QString line = QString::fromUtf8(lines.value(index).trimmed());
+    if (line.size() > 60)
+        line = line.left(57) + QStringLiteral("...");
+    return QStringLiteral("line %1 (\"%2\")").arg(index + 1).arg(line);
+}
+
+// The check made before a save takes effect: with the new contents (at `newPath`, `newBytes`),
+// each key of `group` that was written reads back as written, and every other key reads as it
+// did in the old file (at `oldPath`, or none). Returns the problem for the user, naming the line
+// that stands in the way, or an empty string.
+QString HiddenByTheFile(const QString& oldPath, const QString& newPath, const QByteArray& newBytes,
+                        const QString& group, std::span<const ProfileValue> values) {
+    QMap<QString, QVariant> before = EveryValue(oldPath);
+    QMap<QString, QVariant> after = EveryValue(newPath);
+    const QMap<QString, QVariant> oldGroup =
+        oldPath.isEmpty() ? QMap<QString, QVariant>() : ReadIniGroup(oldPath, group).values;
+    const IniGroupRead ours = ReadIniGroup(newPath, group);
+    for (const ProfileValue& value : values) {
+        const QString fullKey = group + QLatin1Char('/') + value.key;
+        if (value.keepStored && oldGroup.contains(value.key))
+            continue; // left as the file holds it: it must read as before, like any other key
+        const QByteArray line = value.key.toUtf8() + '=' + IniValueText(value.value);
+        if (!ReadsAsWritten(ours.values.value(value.key), value.value))
+            return QStringLiteral("%1 of the file keeps the setting %2 from reading back as it "
+                                  "would be written; mend or remove that line")
+                .arg(LineBefore(newBytes, line), value.key);
+        before.remove(fullKey);
+        after.remove(fullKey);
     }
+    if (before == after)
+        return QString();
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (before.value(it.key()) != it.value() || !before.contains(it.key()))
+            return QStringLiteral("saving would change how the setting %1 reads; the file's lines "
+                                  "around it need mending by hand")
+                .arg(it.key());
+    }
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (!after.contains(it.key()))
+            return QStringLiteral("saving would remove the setting %1; the file's lines around "
+                                  "it need mending by hand")
+                .arg(it.key());
+    }
+    return QString();
 }
 
 } // namespace
@@ -412,93 +360,6 @@ IniGroupRead ReadIniGroup(const QString& path, const QString& group) {
     return read;
 }
 
-QByteArray IniValueText(const QVariant& value) {
-    if (value.typeId() == QMetaType::Int)
-        return QByteArray::number(value.toInt());
-    QByteArray text;
-    AppendEscapedText(value.toString(), text);
-    return text;
-}
-
-QByteArray EditIniGroup(const QByteArray& bytes, const QString& group,
-                        std::span<const ProfileValue> values) {
-    const bool bom = bytes.startsWith(kByteOrderMark);
-    const std::vector<IniLine> lines = SplitLines(bytes, bom ? 3 : 0);
-    const QByteArray eol =
-        !lines.empty() && bytes.mid(lines.front().end, 2) == "\r\n" ? "\r\n" : "\n";
-    const QByteArray groupName = group.toUtf8();
-
-    // The key and the value's text of every key=value line in the group (empty for all other
-    // lines), and the last line of the group's last section that is neither blank nor a comment.
-    std::vector<QByteArray> keyOf(lines.size());
-    std::vector<QByteArray> valueOf(lines.size());
-    std::ptrdiff_t insertAfter = -1;
-    bool inGroup = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QByteArray text = bytes.mid(lines[i].begin, lines[i].end - lines[i].begin).trimmed();
-        if (text.startsWith('[')) {
-            const qsizetype close = text.indexOf(']');
-            inGroup = close > 0 && text.mid(1, close - 1).trimmed() == groupName;
-            if (inGroup)
-                insertAfter = static_cast<std::ptrdiff_t>(i);
-            continue;
-        }
-        if (!inGroup || text.isEmpty() || text.startsWith(';') || text.startsWith('#'))
-            continue;
-        insertAfter = static_cast<std::ptrdiff_t>(i);
-        const qsizetype equals = text.indexOf('=');
-        if (equals > 0) {
-            keyOf[i] = text.left(equals).trimmed();
-            valueOf[i] = text.mid(equals + 1);
-        }
-    }
-
-    std::vector<QByteArray> replaced(lines.size());
-    QByteArray added;
-    for (const ProfileValue& value : values) {
-        const QByteArray key = value.key.toUtf8();
-        const QByteArray line = key + '=' + IniValueText(value.value);
-        bool found = false;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (keyOf[i] == key) {
-                found = true;
-                if (!ReadsBackAs(valueOf[i], value.value))
-                    replaced[i] = line;
-            }
-        }
-        if (!found)
-            added += line + eol;
-    }
-
-    QByteArray out;
-    out.reserve(bytes.size() + added.size() + groupName.size() + 8);
-    if (bom)
-        out += kByteOrderMark;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const IniLine& line = lines[i];
-        if (replaced[i].isNull())
-            out += bytes.mid(line.begin, line.next - line.begin);
-        else
-            out += replaced[i] + bytes.mid(line.end, line.next - line.end);
-        if (static_cast<std::ptrdiff_t>(i) == insertAfter && !added.isEmpty()) {
-            if (line.next == line.end)
-                out += eol; // the file's last line had no line break
-            out += added;
-        }
-    }
-    if (insertAfter < 0 && !added.isEmpty()) {
-        // A new section at the end, after a blank line as QSettings separates its groups.
-        if (!lines.empty()) {
-            if (lines.back().next == lines.back().end)
-                out += eol;
-            if (lines.back().end > lines.back().begin)
-                out += eol;
-        }
-        out += '[' + groupName + ']' + eol + added;
-    }
-    return out;
-}
-
 QString WriteIniValues(const QString& shownPath, const QString& group,
                        std::span<const ProfileValue> values) {
     for (const ProfileValue& value : values) {
@@ -539,8 +400,11 @@ QString WriteIniValues(const QString& shownPath, const QString& group,
     }
 
     const QByteArray newBytes = EditIniGroup(oldBytes, group, values);
-    if (hadFile && newBytes == oldBytes)
-        return QString(); // every value is stored already
+    if (hadFile && newBytes == oldBytes) {
+        // Every value is stored already.
+        const QString hidden = HiddenByTheFile(path, path, newBytes, group, values);
+        return hidden.isEmpty() ? QString() : Failure(shownPath, hidden);
+    }
 
     // Removed on every failure, so the file is only ever replaced by a complete copy.
     QTemporaryFile scratch(path + kScratchInfix + QStringLiteral("XXXXXX"));
@@ -559,6 +423,10 @@ QString WriteIniValues(const QString& shownPath, const QString& group,
     if (scratch.readAll() != newBytes)
         return Failure(shownPath, Incomplete());
     scratch.close();
+    const QString hidden =
+        HiddenByTheFile(hadFile ? path : QString(), scratch.fileName(), newBytes, group, values);
+    if (!hidden.isEmpty())
+        return Failure(shownPath, hidden);
 
     // One step: rename replaces the old file, so no reader ever sees a half-written one.
     std::error_code error;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ini_editor.h"
+
 #include <QMap>
 #include <QString>
 #include <QVariant>
@@ -8,12 +10,6 @@
 #include <span>
 
 namespace chronivo {
-
-// One value to store: an int or a QString under its key.
-struct ProfileValue {
-    QString key;
-    QVariant value;
-};
 
 // A stored value as a signed 32-bit int: an integer of any width that fits, or a text holding a
 // whole decimal number that fits (sign and surrounding blanks allowed). Nothing else: no
@@ -38,19 +34,6 @@ struct IniGroupRead {
 // Reads the whole group `group` of the INI file at `path` in one pass. A missing file reads as an
 // empty group; reading never creates anything.
 IniGroupRead ReadIniGroup(const QString& path, const QString& group);
-
-// The text a value is stored as on its line after "key=": an int in decimal, a QString escaped
-// and quoted exactly as QSettings writes it, so every reader of the INI format reads it back.
-QByteArray IniValueText(const QVariant& value);
-
-// The file's bytes with `values` stored in `group`: each key's existing lines in that group get
-// the new value (a line that surely reads back as the value already stays as it is), and keys
-// the group lacks are added at the end of its last section, in the order given; a missing group
-// is added at the end of the file. Every other byte stays: comments, other sections and their
-// names, other keys in any spelling, blank lines, line endings, a UTF-8 byte-order mark, lines
-// that are no key=value at all.
-QByteArray EditIniGroup(const QByteArray& bytes, const QString& group,
-                        std::span<const ProfileValue> values);
 
 // Stores `values` in `group` of the INI file at `path` in one replacement of the file: all of
 // them, or none when anything fails. The new contents (EditIniGroup) are written to a scratch

@@ -1,0 +1,402 @@
+#include "settings/ini_editor.h"
+
+#include <QByteArrayView>
+
+#include <optional>
+#include <vector>
+
+namespace chronivo {
+
+namespace {
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// What comes before a line and is never part of one: QSettings skips exactly these, so a
+// vertical tab or a form feed starts a line's text.
+bool IsLeadingBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool IsBreak(char c) {
+    return c == '\n' || c == '\r';
+}
+
+// How a line that runs to the end of the file leaves what comes after it.
+enum class OpenEnd {
+    None,
+    Backslash, // a last backslash that escapes nothing yet
+    EscapedCr, // a backslash and CR: an LF after them would be escaped too
+    EscapedLf, // a backslash and LF: a CR after them would be escaped too
+};
+
+// One line as the INI reader sees it: [begin, end) is its text; `end` is a line break, a ';'
+// that starts a comment, or the end of the file.
+struct IniLine {
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    qsizetype equals = -1;  // the '=' that ends the key, or -1 when the line holds none
+    bool openQuote = false; // a double quote still open where the line ends
+    OpenEnd openEnd = OpenEnd::None;
+};
+
+// The next line from `pos`, read by QSettings' own rules: blanks and line breaks before it and
+// comment lines are skipped; inside double quotes neither a line break nor a ';' ends it; a
+// backslash takes the byte after it (and a CR LF or LF CR pair whole) into the line. Returns
+// false when only blanks and comments are left.
+bool NextLine(QByteArrayView data, qsizetype& pos, IniLine& line) {
+    const qsizetype n = data.size();
+    line = IniLine{};
+    qsizetype begin = pos;
+    while (begin < n && IsLeadingBlank(data[begin]))
+        ++begin;
+    qsizetype i = begin;
+    while (i < n) {
+        const char c = data[i++];
+        if (c == '=') {
+            if (!line.openQuote && line.equals < 0)
+                line.equals = i - 1;
+        } else if (IsBreak(c)) {
+            if (i == begin + 1)
+                ++begin;
+            else if (!line.openQuote) {
+                --i;
+                break;
+            }
+        } else if (c == '\\') {
+            line.openEnd = OpenEnd::Backslash;
+            if (i < n) {
+                const char escaped = data[i++];
+                line.openEnd = escaped == '\r'   ? OpenEnd::EscapedCr
+                               : escaped == '\n' ? OpenEnd::EscapedLf
+                                                 : OpenEnd::None;
+                if (i < n) {
+                    line.openEnd = OpenEnd::None;
+                    const char next = data[i];
+                    if ((escaped == '\n' && next == '\r') || (escaped == '\r' && next == '\n'))
+                        ++i;
+                }
+            }
+            continue;
+        } else if (c == '"') {
+            line.openQuote = !line.openQuote;
+        } else if (c == ';') {
+            if (i == begin + 1) {
+                // A comment line: skipped with the blanks after it.
+                while (i < n && !IsBreak(data[i]))
+                    ++i;
+                while (i < n && IsLeadingBlank(data[i]))
+                    ++i;
+                begin = i;
+            } else if (!line.openQuote) {
+                --i;
+                break;
+            }
+        }
+        line.openEnd = OpenEnd::None;
+    }
+    pos = i;
+    line.begin = begin;
+    line.end = i;
+    return i > begin;
+}
+
+// A key or section name as QSettings decodes it: UTF-8 (a leading byte-order mark dropped), a
+// backslash for '/', "%XX" and "%UXXXX" for the character with that hexadecimal code.
+QString UnescapedName(QByteArrayView raw) {
+    const QString text = QString::fromUtf8(raw);
+    QString name;
+    name.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\')) {
+            name += QLatin1Char('/');
+            ++i;
+            continue;
+        }
+        if (c != QLatin1Char('%') || i == text.size() - 1) {
+            name += c;
+            ++i;
+            continue;
+        }
+        qsizetype first = i + 1;
+        qsizetype digits = 2;
+        if (text.at(first) == QLatin1Char('U')) {
+            ++first;
+            digits = 4;
+        }
+        bool ok = false;
+        const ushort code =
+            first + digits <= text.size() ? text.mid(first, digits).toUShort(&ok, 16) : 0;
+        if (!ok) {
+            name += QLatin1Char('%');
+            ++i;
+            continue;
+        }
+        name += QChar(code);
+        i = first + digits;
+    }
+    return name;
+}
+
+// The group a section line opens: the text between '[' and the first ']' (all of it without one),
+// trimmed and unescaped; "General" in any case is the top level, whose name is empty.
+QString SectionName(QByteArrayView line) {
+    qsizetype close = line.indexOf(']');
+    if (close < 0)
+        close = line.size();
+    const QByteArrayView inside = line.first(close).sliced(1).trimmed();
+    if (inside.compare("general", Qt::CaseInsensitive) == 0)
+        return QString();
+    if (inside.compare("%general", Qt::CaseInsensitive) == 0)
+        return QString::fromLatin1(inside.sliced(1));
+    return UnescapedName(inside);
+}
+
+void AppendEscapedText(const QString& text, QByteArray& out) {
+    // Strings that begin with '@' would read as a typed value; a NUL needs the @String() form.
+    QString s = text;
+    if (s.contains(QChar::Null))
+        s = QStringLiteral("@String(") + s + QLatin1Char(')');
+    else if (s.startsWith(QLatin1Char('@')))
+        s.prepend(QLatin1Char('@'));
+    const bool typed =
+        s.startsWith(QLatin1String("@ByteArray(")) || s.startsWith(QLatin1String("@Variant("));
+    const qsizetype start = out.size();
+    bool needsQuotes = false;
+    bool escapeNextIfHex = false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t ch = s.at(i).unicode();
+        if (ch == ';' || ch == ',' || ch == '=')
+            needsQuotes = true;
+        const bool hex =
+            (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F');
+        if (escapeNextIfHex && hex) {
+            out += "\\x" + QByteArray::number(ch, 16);
+            continue;
+        }
+        escapeNextIfHex = false;
+        switch (ch) {
+        case u'\0':
+            out += "\\0";
+            escapeNextIfHex = true;
+            break;
+        case u'\a':
+            out += "\\a";
+            break;
+        case u'\b':
+            out += "\\b";
+            break;
+        case u'\f':
+            out += "\\f";
+            break;
+        case u'\n':
+            out += "\\n";
+            break;
+        case u'\r':
+            out += "\\r";
+            break;
+        case u'\t':
+            out += "\\t";
+            break;
+        case u'\v':
+            out += "\\v";
+            break;
+        case u'"':
+        case u'\\':
+            out += '\\';
+            out += static_cast<char>(ch);
+            break;
+        default:
+            if (ch <= 0x1F || (ch >= 0x7F && typed)) {
+                out += "\\x" + QByteArray::number(ch, 16);
+                escapeNextIfHex = true;
+            } else if (QChar::isHighSurrogate(ch) && i + 1 < s.size() &&
+                       s.at(i + 1).isLowSurrogate()) {
+                out += s.mid(i, 2).toUtf8();
+                ++i;
+            } else {
+                out += QString(QChar(ch)).toUtf8();
+            }
+        }
+    }
+    if (needsQuotes ||
+        (start < out.size() && (out.at(start) == ' ' || out.at(out.size() - 1) == ' '))) {
+        out.insert(start, '"');
+        out += '"';
+    }
+}
+
+// Whether the text after "key=" on a line surely reads back as `value`: spelt as we would write
+// it, an int in another spelling (" 2", "+2"), or, for the empty text, a typed value such as
+// "@ByteArray(...)", which reads as no text and so as the empty one. Anything else is written
+// anew, which changes the spelling at most, never the meaning.
+bool ReadsBackAs(QByteArrayView stored, const QVariant& value) {
+    const QByteArray raw = stored.trimmed().toByteArray();
+    if (raw == IniValueText(value))
+        return true;
+    if (value.typeId() == QMetaType::Int) {
+        bool ok = false;
+        const int number = raw.toInt(&ok, 10);
+        return ok && number == value.toInt();
+    }
+    const bool typed =
+        raw.startsWith("@ByteArray(") || raw.startsWith("@Variant(") || raw.startsWith("@Invalid(");
+    return value.toString().isEmpty() && typed && raw.endsWith(')') && !raw.contains(',') &&
+           !raw.contains('"') && !raw.contains('\\');
+}
+
+// The bytes that end a line left open at the end of the file, so that text appended after them
+// starts a line of its own, while the open line reads as it did: an escaped line break adds
+// nothing to a value, and a quote open to the end of the file holds what a closing one would.
+QByteArray Closing(const IniLine& line, const QByteArray& eol) {
+    QByteArray bytes;
+    if (line.openEnd == OpenEnd::Backslash)
+        bytes += eol; // the backslash escapes this line break
+    else if ((line.openEnd == OpenEnd::EscapedCr && eol.startsWith('\n')) ||
+             (line.openEnd == OpenEnd::EscapedLf && eol.startsWith('\r')))
+        bytes += eol; // its first byte joins the escaped one; the next line break is the real one
+    if (line.openQuote)
+        bytes += '"';
+    return bytes + eol;
+}
+
+// Where text may be added after `line` so that it starts a line of its own: after the line break
+// that ends it, or after the comment that follows it on the same line. None when the file ends
+// first: text added at its end then needs `Closing` before it.
+std::optional<qsizetype> AfterLine(QByteArrayView data, const IniLine& line) {
+    qsizetype i = line.end;
+    while (i < data.size() && !IsBreak(data[i]))
+        ++i; // a comment after the line's text
+    if (i == data.size())
+        return std::nullopt;
+    if (data[i] == '\r' && i + 1 < data.size() && data[i + 1] == '\n')
+        return i + 2;
+    return i + 1;
+}
+
+// What ends `line`, the last of the file, before text is added after it: the line break and, for
+// a line not replaced by ours, whatever closes what it leaves open.
+QByteArray EndOfLastLine(const IniLine& line, bool replaced, const QByteArray& eol) {
+    return replaced ? eol : Closing(line, eol);
+}
+
+// Whether the bytes end with an empty line: two line breaks in a row.
+bool EndsWithBlankLine(const QByteArray& bytes) {
+    QByteArrayView rest(bytes);
+    if (rest.endsWith("\r\n"))
+        rest.chop(2);
+    else if (rest.endsWith('\n') || rest.endsWith('\r'))
+        rest.chop(1);
+    else
+        return false;
+    return rest.endsWith('\n') || rest.endsWith('\r');
+}
+
+} // namespace
+
+QByteArray IniValueText(const QVariant& value) {
+    if (value.typeId() == QMetaType::Int)
+        return QByteArray::number(value.toInt());
+    QByteArray text;
+    AppendEscapedText(value.toString(), text);
+    return text;
+}
+
+QByteArray EditIniGroup(const QByteArray& bytes, const QString& group,
+                        std::span<const ProfileValue> values) {
+    const qsizetype bodyStart = bytes.startsWith(kByteOrderMark) ? 3 : 0;
+    const QByteArrayView data(bytes);
+
+    std::vector<IniLine> lines;
+    {
+        qsizetype pos = bodyStart;
+        IniLine line;
+        while (NextLine(data, pos, line))
+            lines.push_back(line);
+    }
+    QByteArray eol = "\n";
+    for (const IniLine& line : lines) {
+        const qsizetype at = line.end;
+        if (at < data.size() && IsBreak(data[at])) {
+            if (data.sliced(at).startsWith("\r\n"))
+                eol = "\r\n";
+            break;
+        }
+    }
+
+    // The key of every key=value line in the group (empty for all other lines), and the last
+    // line of the group's last section.
+    std::vector<QString> keyOf(lines.size());
+    std::ptrdiff_t insertAfter = -1;
+    bool inGroup = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QByteArrayView text = data.sliced(lines[i].begin, lines[i].end - lines[i].begin);
+        if (text.startsWith('[')) {
+            inGroup = SectionName(text) == group;
+        } else if (inGroup && lines[i].equals >= 0) {
+            keyOf[i] = UnescapedName(
+                data.sliced(lines[i].begin, lines[i].equals - lines[i].begin).trimmed());
+        }
+        if (inGroup)
+            insertAfter = static_cast<std::ptrdiff_t>(i);
+    }
+
+    std::vector<QByteArray> replaced(lines.size());
+    QByteArray added;
+    for (const ProfileValue& value : values) {
+        const QByteArray line = value.key.toUtf8() + '=' + IniValueText(value.value);
+        bool found = false;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (keyOf[i] != value.key || keyOf[i].isEmpty())
+                continue;
+            found = true;
+            const QByteArrayView stored =
+                data.sliced(lines[i].equals + 1, lines[i].end - lines[i].equals - 1);
+            if (!value.keepStored && !ReadsBackAs(stored, value.value))
+                replaced[i] = line;
+        }
+        if (!found)
+            added += line + eol;
+    }
+
+    // The bytes from `from` on, with replaced lines in place of the old ones.
+    QByteArray out;
+    out.reserve(bytes.size() + added.size() + group.size() + 8);
+    out += bytes.first(bodyStart);
+    qsizetype copied = bodyStart;
+    const auto copyUpTo = [&](qsizetype to) {
+        out += data.sliced(copied, to - copied);
+        copied = to;
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!replaced[i].isNull()) {
+            copyUpTo(lines[i].begin);
+            out += replaced[i];
+            copied = lines[i].end;
+        }
+        if (static_cast<std::ptrdiff_t>(i) != insertAfter || added.isEmpty())
+            continue;
+        const std::optional<qsizetype> at = AfterLine(data, lines[i]);
+        copyUpTo(at.value_or(data.size()));
+        if (!at)
+            out += EndOfLastLine(lines[i], !replaced[i].isNull(), eol);
+        out += added;
+    }
+    copyUpTo(data.size());
+    if (insertAfter < 0 && !added.isEmpty()) {
+        // A new section at the end, after a blank line as QSettings separates its groups.
+        if (!lines.empty()) {
+            if (!AfterLine(data, lines.back()))
+                out += EndOfLastLine(lines.back(), !replaced.back().isNull(), eol);
+            if (!EndsWithBlankLine(out))
+                out += eol;
+        } else if (out.size() > bodyStart && !out.endsWith('\n') && !out.endsWith('\r')) {
+            out += eol; // only blanks or a comment, with no line break at the end
+        }
+        out += '[' + group.toUtf8() + ']' + eol + added;
+    }
+    return out;
+}
+
+} // namespace chronivo
