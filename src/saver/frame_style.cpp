@@ -2,8 +2,6 @@
 
 #include "saver/rainbow.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
 
@@ -53,18 +51,81 @@ QString LocalWeekday(const QLocale& locale, const QDate& date) {
     return locale.standaloneDayName(date.dayOfWeek(), QLocale::LongFormat);
 }
 
-QString LocalDate(const QLocale& locale, const QDate& date) {
-    // The long form names the weekday too ("dddd, d. MMMM yyyy"), which the line above shows:
-    // take it out with the separator that joins it to the rest.
-    QString format = locale.dateFormat(QLocale::LongFormat);
-    static const QRegularExpression leading(QStringLiteral("^(?<!d)dddd(?!d)[,\\s]*"));
-    static const QRegularExpression inner(QStringLiteral("[,\\s]*(?<!d)dddd(?!d)"));
-    if (format.contains(leading)) {
-        format.remove(leading);
-    } else {
-        format.remove(inner);
+namespace {
+
+// Whether `c`, unquoted in a date pattern, only joins two fields: a space, a comma of any
+// script (",", "،", "፣", "၊", "⹁"), a dash or a like mark. Not a full stop, which ends an
+// ordinal or an abbreviation ("9.", "2026.", "г.") and belongs to the word before it, nor the
+// pattern's quote.
+bool IsDateSeparator(QChar c) {
+    if (c.isSpace()) {
+        return true;
     }
-    return locale.toString(date, format.trimmed());
+    if (c == u'.' || c == u'\'') {
+        return false;
+    }
+    return c.category() == QChar::Punctuation_Other || c.category() == QChar::Punctuation_Dash;
+}
+
+} // namespace
+
+QString DateFormatWithoutWeekday(const QString& format) {
+    // Find the weekday's field, a run of three or four unquoted "d" ("ddd", "dddd"), and
+    // whether another field comes before it.
+    qsizetype begin = -1;
+    qsizetype end = -1;
+    bool fieldBefore = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size() && begin < 0;) {
+        const QChar c = format[i];
+        if (c == u'\'') {
+            quoted = !quoted;
+            ++i;
+            continue;
+        }
+        qsizetype run = 1;
+        while (!quoted && i + run < format.size() && format[i + run] == c) {
+            ++run;
+        }
+        if (!quoted && c == u'd' && (run == 3 || run == 4)) {
+            begin = i;
+            end = i + run;
+        } else if (!quoted && (c == u'd' || c == u'M' || c == u'y')) {
+            fieldBefore = true;
+        }
+        i += run;
+    }
+    if (begin < 0) {
+        return format;
+    }
+    // Take the weekday out with the separators that join it to the rest: those after it when
+    // it leads, those before it otherwise ("dddd، d MMMM yyyy", "yyyy- MMMM d- dddd").
+    if (!fieldBefore) {
+        while (end < format.size() && IsDateSeparator(format[end])) {
+            ++end;
+        }
+    } else {
+        while (begin > 0 && IsDateSeparator(format[begin - 1])) {
+            --begin;
+        }
+    }
+    QString rest = format;
+    rest.remove(begin, end - begin);
+    // Nothing may be left to join at either end.
+    qsizetype first = 0;
+    qsizetype last = rest.size();
+    while (first < last && IsDateSeparator(rest[first])) {
+        ++first;
+    }
+    while (last > first && IsDateSeparator(rest[last - 1])) {
+        --last;
+    }
+    return rest.mid(first, last - first);
+}
+
+QString LocalDate(const QLocale& locale, const QDate& date) {
+    // The long form names the weekday too ("dddd, d. MMMM yyyy"), which the line above shows.
+    return locale.toString(date, DateFormatWithoutWeekday(locale.dateFormat(QLocale::LongFormat)));
 }
 
 std::uint32_t DarkCountdownColor(std::int32_t wheelPhase, bool countingUp) {

@@ -50,6 +50,12 @@ bool UsesLocalNames(const QLocale& locale);
 QString LocalWeekday(const QLocale& locale, const QDate& date);
 QString LocalDate(const QLocale& locale, const QDate& date);
 
+// A date pattern in QLocale's letters without its weekday field ("ddd" or "dddd") and the
+// separators that joined it to the other fields, so no locale leaves a comma, dash or space at
+// either end ("dddd، d MMMM yyyy" gives "d MMMM yyyy", "yyyy. MMMM d., dddd" "yyyy. MMMM d.").
+// A pattern without a weekday comes back as it is.
+QString DateFormatWithoutWeekday(const QString& format);
+
 // --- Dark: black background, text in the wheel's colour -----------------------------------
 
 // The countdown's colour on a dark frame, 0x00BBGGRR: the wheel a third of a turn on from the
