@@ -53,6 +53,31 @@ TEST(DriftTest, OffsetsCoverTheSquareEvenlyAndKeepTheLayoutOnScreen) {
     EXPECT_NE(DriftOffsetAt(-1, 21), DriftOffsetAt(0, 21)) << "1969 to 1970";
 }
 
+TEST(LocalDateTest, TheWeekdayLeavesNoSeparatorBehind) {
+    // Wednesday 9 December 2026 in each locale's long form, from Qt's own locale data (no
+    // installed C locale needed); the weekday goes with the mark that joined it to the date.
+    const struct {
+        const char* locale;
+        const char* date;
+        const char* fact;
+    } cases[] = {
+        {"ar_EG", "٩ ديسمبر ٢٠٢٦", "dddd، d MMMM yyyy: the Arabic comma goes too"},
+        {"ur_PK", "9 دسمبر، 2026", "dddd، d MMMM، yyyy: the comma after the month stays"},
+        {"ti_ER", "9 ታሕሳስ 2026", "dddd፣ d MMMM yyyy: the Ethiopic comma goes"},
+        {"ug_CN", "2026 9-دېكابىر", "yyyy d-MMMM، dddd: the weekday last"},
+        {"my_MM", "၂၀၂၆- ဒီဇင်ဘာ ၉", "yyyy- MMMM d- dddd: the dash before it goes"},
+        {"en_US", "December 9, 2026", "dddd, MMMM d, yyyy: as before"},
+        {"de_DE", "9. Dezember 2026", "dddd, d. MMMM yyyy: as before"},
+        {"hu_HU", "2026. december 9.", "yyyy. MMMM d., dddd: the ordinal's full stop stays"},
+    };
+    for (const auto& c : cases) {
+        // Compared as UTF-8, so a failure prints the texts.
+        EXPECT_EQ(LocalDate(QLocale(QString::fromUtf8(c.locale)), QDate(2026, 12, 9)).toStdString(),
+                  c.date)
+            << c.locale << ", " << c.fact;
+    }
+}
+
 TEST(OutlineTest, BlackOrWhiteWhicheverContrastsMoreOnePixelPer500Rows) {
     // Colours 0x00BBGGRR; the greys pin where black gives way to white.
     const struct {
