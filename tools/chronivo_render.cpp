@@ -7,8 +7,9 @@
 //
 // Exit codes: 0 done (or the usage or version shown); 2 a bad argument (one line on standard error,
 // nothing written); 1 no display for the platform QT_QPA_PLATFORM names, a frame that could not be
-// composed, or a PNG or JSON that could not be written in full (one line on standard error; no PNG
-// file is left behind half written).
+// composed, or a PNG or JSON that could not be written in full, or a --png path that cannot take a
+// picture (one line on standard error; no PNG file is left behind half written, and a named pipe or
+// device given to --png is written into, never replaced).
 
 #include "render_json.h"
 #include "render_options.h"
@@ -36,6 +37,14 @@ namespace {
 
 void Complain(const std::string& problem) {
     std::fprintf(stderr, "chronivo-render: %s\n", problem.c_str());
+}
+
+// The line that says why the picture cannot be written to `path`.
+std::string PngProblem(const QString& path, const std::string& problem) {
+    if (path == QStringLiteral("-")) {
+        return "cannot write the PNG to standard output: " + problem;
+    }
+    return "cannot write the PNG file '" + path.toStdString() + "': " + problem;
 }
 
 // The moment `ms` milliseconds after `start`.
@@ -85,6 +94,16 @@ int main(int argc, char** argv) {
             return 2;
         }
         store = std::make_unique<chronivo::QSettingsStore>(options.settingsFile);
+    }
+
+    // What cannot take a picture at all (a folder, a socket, a loop of links) is refused before
+    // any frame is made or any JSON written.
+    if (!options.pngFile.isEmpty()) {
+        const auto way = chronivo::PngWayFor(options.pngFile);
+        if (const auto* problem = std::get_if<std::string>(&way)) {
+            Complain(PngProblem(options.pngFile, *problem));
+            return 1;
+        }
     }
 
     // Frames need fonts, so a GUI application; without a display the offscreen platform serves.
@@ -137,8 +156,7 @@ int main(int argc, char** argv) {
             const std::string problem =
                 chronivo::WritePngFile(window.FrameImage(), options.pngFile);
             if (!problem.empty()) {
-                Complain("cannot write the PNG file '" + options.pngFile.toStdString() +
-                         "': " + problem);
+                Complain(PngProblem(options.pngFile, problem));
                 return 1;
             }
         }
