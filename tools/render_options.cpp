@@ -1,10 +1,11 @@
 #include "render_options.h"
 
+#include "render_output.h"
+
 #include "time/day_date.h"
 #include "time/local_time.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -31,7 +32,8 @@ constexpr char kUsage[] =
     "  --dpi N          the screen's logical dots per inch (default 96)\n"
     "  --frames N       how many frames the window draws (default 1)\n"
     "  --step-ms N      milliseconds from one frame to the next (default 100)\n"
-    "  --png FILE       write the last frame to FILE as a PNG picture\n"
+    "  --png FILE       write the last frame to FILE as a PNG picture; - is standard\n"
+    "                   output, and a named pipe or a device is written into as it is\n"
     "  --json           write one JSON object per frame on standard output, one per line\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
@@ -240,6 +242,10 @@ std::variant<RenderOptions, std::string> ParseRenderOptions(const QStringList& a
             options.pngFile = *value;
         }
     }
+    if (options.json && options.pngFile == QStringLiteral("-")) {
+        return "--png - and --json would both write to standard output: give --png a file name "
+               "or leave out --json";
+    }
     return options;
 }
 
@@ -254,12 +260,18 @@ std::optional<std::string> RenderInfoText(const QStringList& args) {
 }
 
 std::string SettingsFileProblem(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
+    // Looked at before it is opened: opening a named pipe would wait for a writer for ever.
+    std::string problem;
+    const PathKind kind = KindOfPath(path, &problem);
+    if (kind == PathKind::Nothing) {
         return "settings file " + Quoted(path) + " does not exist";
     }
-    if (!info.isFile()) {
-        return "settings file " + Quoted(path) + " is not a regular file";
+    if (kind == PathKind::Unknown) {
+        return "settings file " + Quoted(path) + " cannot be looked at: " + problem;
+    }
+    if (kind != PathKind::RegularFile) {
+        return "settings file " + Quoted(path) + " is " + PathKindWords(kind) +
+               ", not a regular file";
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

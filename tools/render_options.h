@@ -23,7 +23,7 @@ struct RenderOptions {
     std::int32_t dpi = 96;        // the screen's logical dots per inch, 1..kMaxRenderDpi
     std::int32_t frames = 1;      // frames of one window, 1..kMaxRenderFrames
     std::int64_t stepMs = 100;    // milliseconds from one frame to the next, 0..kMaxRenderStepMs
-    QString pngFile;              // empty: no picture
+    QString pngFile;              // empty: no picture; "-": standard output
     bool json = false;            // one JSON line per frame on standard output
 };
 
@@ -36,8 +36,8 @@ inline constexpr std::int64_t kMaxRenderStepMs = 3660LL * 86400000; // ten years
 
 // The options of a command line (the arguments after the program name), or one sentence naming
 // the first problem found: an unknown option, a missing value, a malformed time, size or number,
-// an option given twice, --help or --version among other options. The settings file is not
-// looked at here.
+// an option given twice, --help or --version among other options, --png - with --json (both on
+// standard output). The settings file and the PNG's path are not looked at here.
 std::variant<RenderOptions, std::string> ParseRenderOptions(const QStringList& args);
 
 // What a lone --help or --version asks for, to go to standard output as it is: the usage text,
