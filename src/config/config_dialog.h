@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/start_after.h"
+#include "settings/ini_editor.h"
 #include "time/time_sample.h"
 
 #include <QDateTime>
@@ -89,8 +90,10 @@ private:
     void ApplyMode();
     // Quantises the slider's position into m_speedValue and shows it in the read-out.
     void UpdateSpeed();
-    // Writes every setting in the store's order; false, after telling the user, as soon as one
-    // write fails (nothing after it is written).
+    // Every setting OK stores, in the store's order, from the members.
+    std::vector<ProfileValue> ValuesToStore() const;
+    // Writes every setting in the store's order, those the user left as shown kept as the file
+    // holds them then; false, after telling the user, when they could not be stored.
     bool WriteSettings();
 
     void OnModeChange();
@@ -131,6 +134,7 @@ private:
     int m_startAfterMinutes = kStartAfterDefaultMinutes; // 1..1440, kept while the flag is off
     bool m_startAfterStored = false; // a time of the user's is stored (StartAfter above 0)
     StartAfterPlaces m_startAfterPlaces;
+    std::vector<ProfileValue> m_shownValues; // ValuesToStore() as the dialog opened
     std::optional<DesktopBlank> m_desktopBlank;
     bool m_noteRowShown = false; // the dialog has grown by the note's row
 

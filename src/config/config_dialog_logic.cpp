@@ -168,6 +168,7 @@ void ConfigDialog::OnInitDialog() {
     UpdateSpeed();
     OnWorldTime();
     OnStartAfter();
+    m_shownValues = ValuesToStore();
 }
 
 void ConfigDialog::FillCityList() {
@@ -428,8 +429,7 @@ void ConfigDialog::OnOK() {
     accept();
 }
 
-bool ConfigDialog::WriteSettings() {
-    // Every value of this OK in the stores's order, then stored in one change: all or nothing.
+std::vector<ProfileValue> ConfigDialog::ValuesToStore() const {
     std::vector<ProfileValue> values;
     const auto put = [&values](const QString& key, const QVariant& value) {
         values.push_back({key, value});
@@ -475,7 +475,13 @@ bool ConfigDialog::WriteSettings() {
     }
     put(name(keys::Title), m_titleText);
     put(name(keys::StartAfter), m_startAfter != 0 ? m_startAfterMinutes : 0);
+    return values;
+}
 
+bool ConfigDialog::WriteSettings() {
+    // Every value of this OK in the stores's order, then stored in one change: all or nothing.
+    std::vector<ProfileValue> values = ValuesToStore();
+    KeepUnchanged(values, m_shownValues);
     if (!WriteValues(m_app, values)) {
         // The store says what went wrong in a sentence for the user, naming the place; the
         // dialog keeps everything entered for another try.

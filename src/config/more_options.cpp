@@ -88,6 +88,7 @@ MoreOptionsDialog::MoreOptionsDialog(QWidget* parent, ProfileStore& store, Messa
     connect(m_otherFont, &QRadioButton::toggled, this, &MoreOptionsDialog::OnFontKind);
 
     ReadValues();
+    m_shownValues = Values();
 }
 
 void MoreOptionsDialog::ReadValues() {
@@ -127,16 +128,14 @@ void MoreOptionsDialog::OnFontKind() {
     m_bold->setEnabled(other);
 }
 
-void MoreOptionsDialog::OnOK() {
+std::vector<ProfileValue> MoreOptionsDialog::Values() const {
     const auto flag = [](const QCheckBox* box) { return box->isChecked() ? 1 : 0; };
     const FontChoice font =
         m_otherFont->isChecked()
             ? FontChoice{m_fontCombo->currentFont().family(), m_bold->isChecked()}
             : FontChoice{};
     const QString fontText = m_fontTouched ? FontSettingText(font) : m_storedFont;
-    // All six in the key table's order, in one change: a store that cannot take them all keeps
-    // none of them.
-    const std::vector<ProfileValue> values = {
+    return {
         {KeyName(keys::AllScreens), flag(m_allScreens)},
         {KeyName(keys::Drift), flag(m_drift)},
         {KeyName(keys::LocalNames), flag(m_localNames)},
@@ -144,6 +143,13 @@ void MoreOptionsDialog::OnOK() {
         {KeyName(keys::Font), fontText},
         {KeyName(keys::Outline), flag(m_outline)},
     };
+}
+
+void MoreOptionsDialog::OnOK() {
+    // All six in the key table's order, in one change: a store that cannot take them all keeps
+    // none of them. Those left as shown keep what the file holds at the moment of the save.
+    std::vector<ProfileValue> values = Values();
+    KeepUnchanged(values, m_shownValues);
     if (!WriteValues(m_store, values)) {
         // Told as the main window tells it; the choices stay for another try or Cancel.
         m_showMessage(SaveFailureText(m_store.LastError()));

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QFontComboBox;
@@ -38,6 +39,8 @@ private:
     void ReadValues();
     // The font list and Bold only count while "Other font" is chosen.
     void OnFontKind();
+    // The six values OK stores, in the key table's order, from the controls.
+    std::vector<ProfileValue> Values() const;
     void OnOK();
 
     ProfileStore& m_store;
@@ -46,6 +49,7 @@ private:
     // computer lacks is not thrown away by opening the dialog.
     QString m_storedFont;
     bool m_fontTouched = false;
+    std::vector<ProfileValue> m_shownValues; // Values() as the dialog opened
     QCheckBox* m_allScreens = nullptr;
     QCheckBox* m_drift = nullptr;
     QCheckBox* m_localNames = nullptr;

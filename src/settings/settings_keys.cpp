@@ -22,6 +22,14 @@ bool WriteValues(ProfileStore& store, std::span<const ProfileValue> values) {
     return store.WriteProfileValues(SectionName(), values);
 }
 
+void KeepUnchanged(std::span<ProfileValue> values, std::span<const ProfileValue> shown) {
+    for (ProfileValue& value : values) {
+        value.keepStored = std::any_of(shown.begin(), shown.end(), [&value](const ProfileValue& s) {
+            return s.key == value.key && s.value == value.value;
+        });
+    }
+}
+
 QString WorldTextKey(int index) {
     return QStringLiteral("WTtext%1").arg(index);
 }

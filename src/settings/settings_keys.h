@@ -112,6 +112,11 @@ QString ReadString(const ProfileStore& store, const SettingKey& key, const QStri
 // be stored (the store's LastError says why).
 bool WriteValues(ProfileStore& store, std::span<const ProfileValue> values);
 
+// Marks each value that equals the one shown under its key when the dialog opened (`shown`) as
+// kept when stored: the user did not change it, so what the file holds for it at the moment of
+// the save stays, and another program's change made meanwhile is not undone.
+void KeepUnchanged(std::span<ProfileValue> values, std::span<const ProfileValue> shown);
+
 // Writes one key; false when it could not be stored.
 bool WriteInt(ProfileStore& store, const SettingKey& key, int value);
 bool WriteInt(ProfileStore& store, const QString& name, int value);

@@ -114,6 +114,61 @@ TEST_F(FileStoreTest, MoreOptionsOnAReadOnlyFileChangeNothingInIt) {
     EXPECT_TRUE(Find<QDialog>("moreOptionsDialog")->isVisible());
 }
 
+struct OtherWriterCase {
+    const char* dialog;  // nullptr: the main dialog; otherwise the one "More options..." opens
+    const char* control; // what the user changes there, or nullptr for nothing
+    const char* after;   // the file once OK is pressed
+    const char* fact;
+};
+
+TEST_F(FileStoreTest, OkKeepsWhatAnotherProgramChangedWhileTheDialogWasOpen) {
+    // The dialog opens on Title=Mine, Speed=600 and Dark=0; while it is open another program
+    // stores Title=Theirs, Speed=100 and Dark=1. OK writes what the user changed, adds keys the
+    // file lacks, and leaves every value the user did not touch as the file holds it.
+    const OtherWriterCase cases[] = {
+        {nullptr, nullptr,
+         "[ScreenSaver]\nTitle=Theirs\nSpeed=100\nDark=1\nOption=0\n24Hour=0\nShowSec=0\n"
+         "WorldTime=0\nRainbow=0\nStartAfter=0\n",
+         "nothing changed: the other program's values stay"},
+        {nullptr, "use24Hour",
+         "[ScreenSaver]\nTitle=Theirs\nSpeed=100\nDark=1\nOption=0\n24Hour=1\nShowSec=0\n"
+         "WorldTime=0\nRainbow=0\nStartAfter=0\n",
+         "a box the user ticked is written; the rest stays theirs"},
+        {"moreOptionsDialog", "outline",
+         "[ScreenSaver]\nTitle=Theirs\nSpeed=100\nDark=1\nAllScreens=0\nDrift=0\n"
+         "LocalNames=0\nFont=\nOutline=1\n",
+         "More options: Outline written, Dark stays theirs"},
+    };
+    for (const OtherWriterCase& c : cases) {
+        const QString path = IniPath(QStringLiteral("config"));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        const auto put = [&path](const QByteArray& bytes) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+        };
+        put("[ScreenSaver]\nTitle=Mine\nSpeed=600\nDark=0\n");
+        QSettingsStore store(path);
+        OpenOn(store);
+        if (c.dialog != nullptr) {
+            Click("moreOptionsButton");
+            ASSERT_TRUE(QTest::qWaitForWindowActive(Find<QDialog>(c.dialog)));
+        }
+        if (c.control != nullptr)
+            Click(c.control);
+        put("[ScreenSaver]\nTitle=Theirs\nSpeed=100\nDark=1\n");
+        if (c.dialog != nullptr)
+            Press(c.dialog, QDialogButtonBox::Ok);
+        else
+            ClickOk();
+        EXPECT_TRUE(m_dialog->m_messages.isEmpty()) << c.fact;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll().toStdString(), c.after) << c.fact;
+        m_dialog.reset();
+    }
+}
+
 struct AutostartCase {
     bool blockSettings;  // the settings file cannot be written
     bool blockAutostart; // the autostart folder cannot be made
