@@ -34,6 +34,35 @@ bool TextFits(const FrameRect& measured, const FrameRect& rect) {
     return measured.right <= rect.right && measured.bottom <= rect.bottom;
 }
 
+std::int32_t LineWidth(const QFontMetrics& metrics, const QString& text) {
+    return metrics.boundingRect(QRect(0, 0, 0, 0), Qt::TextSingleLine, text).width();
+}
+
+QString ElideCityLine(const QString& label, const QString& time, const QFontMetrics& metrics,
+                      std::int32_t width) {
+    QString line = label + time;
+    if (LineWidth(metrics, line) <= width) {
+        return line;
+    }
+    // The label gets what the time leaves. The joined line is measured again, since shaping
+    // across the join and rounding can add a pixel or two; the label's room shrinks by what it
+    // still overshoots. One round nearly always settles it; should four not, the time alone.
+    std::int32_t room = width - LineWidth(metrics, time);
+    for (int round = 0; round < 4 && room > 0; ++round) {
+        const QString shortLabel = metrics.elidedText(label, Qt::ElideRight, room);
+        if (shortLabel.isEmpty()) {
+            break; // not even the ellipsis fits
+        }
+        line = shortLabel + time;
+        const std::int32_t over = LineWidth(metrics, line) - width;
+        if (over <= 0) {
+            return line;
+        }
+        room -= over;
+    }
+    return time.trimmed();
+}
+
 void DrawTextLine(QPainter& dc, const FrameRect& rect, const QString& text, bool centre) {
     const int flags = Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip |
                       (centre ? Qt::AlignHCenter : Qt::AlignLeft);

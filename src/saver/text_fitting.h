@@ -5,6 +5,7 @@
 #include "saver/glyph_painter.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QString>
 
@@ -55,6 +56,23 @@ FrameRect MeasureText(QPainter& dc, const FrameRect& rect, const QString& text);
 
 // The fit test: the measured text ends at or before rect's right and bottom edges.
 bool TextFits(const FrameRect& measured, const FrameRect& rect);
+
+// The width in pixels of `text` laid out as one line with `metrics`, as MeasureText measures it.
+std::int32_t LineWidth(const QFontMetrics& metrics, const QString& text);
+
+// The line a world-time band shows for a city whose label is `label` and whose time text is
+// `time` (" 12:00 PM", with its leading blank; empty when the time is unknown), drawn with the
+// font of `metrics` in a band `width` pixels wide. The time always shows whole; the label gives
+// way:
+// - label and time fit: label + time, unchanged;
+// - else the label cut at its logical end with an ellipsis ("…", or "..." in a font without it),
+//   then the time, the whole line no wider than the band; a right-to-left label is cut at its
+//   logical end too, so the ellipsis still stands between what is left of it and the time;
+// - no room for even the ellipsis before the time: the time alone, without its leading blank.
+//   When that is wider than the band as well, it overflows the band's sides equally, as any text
+//   does that fits at no size (the band's font is then already the smallest fitting makes).
+QString ElideCityLine(const QString& label, const QString& time, const QFontMetrics& metrics,
+                      std::int32_t width);
 
 // Draws one line of text with `dc`'s current font and pen: vertically centred in rect,
 // horizontally centred or left-aligned, never wrapped and never clipped to rect.

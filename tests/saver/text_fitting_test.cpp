@@ -218,5 +218,39 @@ TEST(NewPointFontTest, MakesThePixelHeightOfTheDpi) {
     EXPECT_EQ(fitting.FontsMade(), 1);
 }
 
+TEST(ElideCityLineTest, TheLabelGivesWayToTheTime) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(20);
+    const QFontMetrics metrics(font);
+    const QString time = QStringLiteral(" 12:00 PM");
+    const QString longLabel = QStringLiteral("Wolverhampton Mombasa Montevideo ").repeated(9);
+    const struct {
+        const char* fact;
+        QString label;
+        std::int32_t width;   // pixels
+        const char* expected; // the exact line, or null: the label cut with "…", then the time
+    } cases[] = {
+        {"a label that fits is left as it is", QStringLiteral("Oslo"), 400, "Oslo 12:00 PM"},
+        {"a label of 297 characters is cut before the time", longLabel, 400, nullptr},
+        {"a right-to-left label is cut at its logical end, before the time",
+         QStringLiteral("القاهرة الجديدة ").repeated(20), 400, nullptr},
+        {"the time alone, wider than the band, is still drawn whole", longLabel,
+         LineWidth(metrics, time.trimmed()) - 1, "12:00 PM"},
+    };
+    for (const auto& c : cases) {
+        const QString line = ElideCityLine(c.label, time, metrics, c.width);
+        if (c.expected != nullptr) {
+            EXPECT_EQ(line, QString::fromUtf8(c.expected)) << c.fact;
+            continue;
+        }
+        EXPECT_TRUE(line.endsWith(QStringLiteral("…") + time))
+            << c.fact << ": " << line.toStdString();
+        EXPECT_LE(LineWidth(metrics, line), c.width) << c.fact;
+        // Before the ellipsis: the label's start (and a joiner keeping an Arabic letter joined).
+        const QString kept = line.chopped(time.size() + 1).remove(QChar(0x200D));
+        EXPECT_TRUE(kept.size() > 10 && c.label.startsWith(kept)) << c.fact;
+    }
+}
+
 } // namespace
 } // namespace chronivo
