@@ -205,12 +205,14 @@ const FrameRecord& FrameComposer::Compose(QImage& buffer, const FrameRect& frame
     return m_record;
 }
 
-QString FrameComposer::CityLabel(std::size_t i, std::int64_t utcSeconds) {
+FrameComposer::CityText FrameComposer::CityTextAt(std::size_t i, std::int64_t utcSeconds) {
     const std::int64_t offset =
         CityUtcOffset(m_worldTimeZones[i], m_settings.m_worldZones[i], utcSeconds, m_daylightRules);
-    return QString::fromStdString(FormatCityLabel(m_settings.m_worldLabels[i], offset, utcSeconds,
-                                                  m_settings.m_24Hour != 0,
-                                                  m_settings.m_showSeconds != 0));
+    // The time as FormatCityLabel puts it after the label: the label's text followed by this is
+    // exactly the city's whole band text.
+    return {QString::fromStdString(m_settings.m_worldLabels[i]),
+            QString::fromStdString(FormatCityLabel({}, offset, utcSeconds, m_settings.m_24Hour != 0,
+                                                   m_settings.m_showSeconds != 0))};
 }
 
 void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
@@ -218,9 +220,9 @@ void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
     // background but a dark one.
     const std::int32_t count = std::min(m_settings.m_worldCount, kMaxWorldTimeEntries);
     const auto cities = static_cast<std::size_t>(count);
-    std::array<QString, kMaxWorldTimeEntries> labels;
+    std::array<CityText, kMaxWorldTimeEntries> labels;
     for (std::size_t i = 0; i < cities; ++i) {
-        labels[i] = CityLabel(i, m_timeSample.seconds);
+        labels[i] = CityTextAt(i, m_timeSample.seconds);
     }
     if (!m_weekdayFont) {
         // The one font must keep every city's label inside its band for as long as the window
@@ -229,16 +231,23 @@ void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
         constexpr std::int64_t kLatest = std::numeric_limits<std::int64_t>::max() - 12 * 3600;
         std::array<QString, 2 * kMaxWorldTimeEntries> fitted;
         for (std::size_t i = 0; i < cities; ++i) {
-            fitted[2 * i] = labels[i];
-            fitted[2 * i + 1] = CityLabel(i, std::min(m_timeSample.seconds, kLatest) + 12 * 3600);
+            fitted[2 * i] = labels[i].Whole();
+            fitted[2 * i + 1] =
+                CityTextAt(i, std::min(m_timeSample.seconds, kLatest) + 12 * 3600).Whole();
         }
         m_text.FitSlot(m_weekdayFont, dc, WorldBandRect(frame, count, 0),
                        std::span<const QString>(fitted.data(), 2 * cities), m_face);
     }
     const std::uint32_t color = m_dark ? TextColor() : 0x000000;
+    // A label too long for its band gives way to its time, measured in the font the band is
+    // drawn with; lines that fit are drawn as they are.
+    m_text.SelectFont(dc, &*m_weekdayFont, false);
+    const QFontMetrics metrics = dc.fontMetrics();
     for (std::int32_t i = 0; i < count; ++i) {
-        DrawRecorded("city", &m_weekdayFont, dc, WorldBandRect(frame, count, i),
-                     labels[static_cast<std::size_t>(i)], true, color);
+        const FrameRect band = WorldBandRect(frame, count, i);
+        const CityText& city = labels[static_cast<std::size_t>(i)];
+        DrawRecorded("city", &m_weekdayFont, dc, band,
+                     ElideCityLine(city.label, city.time, metrics, band.Width()), true, color);
     }
 }
 

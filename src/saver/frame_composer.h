@@ -130,8 +130,15 @@ private:
     // A frame from its time sample on, once the buffer and the frame rectangle are known.
     const FrameRecord& Compose(QImage& buffer, const FrameRect& frame, TimeSample now);
     bool IsWorldTimeFrame() const;
-    // The band text of city i (0 .. m_worldCount - 1) at utcSeconds.
-    QString CityLabel(std::size_t i, std::int64_t utcSeconds);
+    // The two parts of city i's band text (0 .. m_worldCount - 1) at utcSeconds: its label and
+    // its time (" 12:00 PM"; empty when the moment cannot be converted). Joined, they are the
+    // whole line, which ElideCityLine shortens where it is too wide for its band.
+    struct CityText {
+        QString label;
+        QString time;
+        QString Whole() const { return label + time; }
+    };
+    CityText CityTextAt(std::size_t i, std::int64_t utcSeconds);
     void DrawWorldBands(QPainter& dc, const FrameRect& frame);
     // `local`: the frame's moment in local fields, none when it cannot be converted.
     void DrawClock(QPainter& dc, const FrameRect& frame, const std::optional<std::tm>& local);
