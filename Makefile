@@ -1,11 +1,15 @@
 # Quick start: `make run` starts the saver, `make test` runs the whole test suite, `make deb`
-# makes the Debian package. All install the missing Debian packages first and build into $(BUILD).
+# makes the Debian package, `make fuzz` fuzzes. All install the missing Debian packages first and
+# build into $(BUILD) (`make fuzz` into $(FUZZ_BUILD)).
 
 BUILD ?= build
 CMAKE_ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run config test deb clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run config test deb fuzz clean
 
 all: build
 
@@ -53,6 +57,12 @@ deb: deps
 	cmake --build $(DEB_BUILD) -j $(JOBS)
 	cd $(DEB_BUILD) && cpack -G DEB
 	cp $(DEB_BUILD)/chronivo_*.deb $(BUILD)/
+
+# Builds the fuzz targets in fuzz/ with clang, libFuzzer and the address and undefined-behaviour
+# sanitizers in $(FUZZ_BUILD), and runs each for $(FUZZ_SECONDS) seconds from a copy of its seed
+# corpus; fails when one crashes, and keeps the input in $(FUZZ_BUILD)/fuzz-crashes/.
+fuzz: deps
+	JOBS=$(JOBS) CMAKE_ARGS="$(CMAKE_ARGS)" fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

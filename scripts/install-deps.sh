@@ -13,6 +13,7 @@ packages=(
     qt6-wayland sway wtype wayvnc grim jq mutter kwin-wayland muffin cinnamon-settings-daemon
     gnome-shell gnome-session gnome-settings-daemon gjs gnome-screenshot
     clang-format dbus-daemon libglib2.0-bin procps
+    clang libclang-rt-14-dev llvm
     locales
     dpkg-dev desktop-file-utils groff-base lintian systemd
 )
