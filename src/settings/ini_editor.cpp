@@ -208,7 +208,9 @@ void AppendEscapedText(const QString& text, QByteArray& out) {
             out += static_cast<char>(ch);
             break;
         default:
-            if (ch <= 0x1F || (ch >= 0x7F && typed)) {
+            // A byte-order mark is escaped too: the reader's UTF-8 decoder drops one that
+            // comes first, so QSettings' own plain form of it would not read back.
+            if (ch <= 0x1F || ch == 0xFEFF || (ch >= 0x7F && typed)) {
                 out += "\\x" + QByteArray::number(ch, 16);
                 escapeNextIfHex = true;
             } else if (QChar::isHighSurrogate(ch) && i + 1 < s.size() &&

@@ -217,16 +217,26 @@ bool ReadOnly(const QString& path) {
 #endif
 }
 
-// Every key of every group in the INI file at `path` with its value, as QSettings reads them; an
-// empty path has none.
-QMap<QString, QVariant> EveryValue(const QString& path) {
-    QMap<QString, QVariant> values;
-    if (path.isEmpty())
-        return values;
-    QSettings settings(path, QSettings::IniFormat);
-    for (const QString& key : settings.allKeys())
-        values.insert(key, settings.value(key));
-    return values;
+// What QSettings reads from an INI file: every key of every group by its full name, and the keys
+// of one group as the settings' reader reads them.
+struct IniReading {
+    QMap<QString, QVariant> all;
+    QMap<QString, QVariant> group;
+};
+
+// QSettings' reading of the file at `path`, which must be a name used for no other contents:
+// QSettings trusts a parse it keeps for as long as a file's name, size and time stay the same.
+IniReading ReadingOf(const QString& path, const QString& group) {
+    IniReading reading;
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        for (const QString& key : settings.allKeys()) {
+            if (!key.isEmpty()) // a line "=x" makes a key nothing can read
+                reading.all.insert(key, settings.value(key));
+        }
+    }
+    reading.group = ReadIniGroup(path, group).values;
+    return reading;
 }
 
 // Whether `stored` reads, for the settings' readers, as the value that was written.
@@ -253,39 +263,34 @@ QString LineBefore(const QByteArray& bytes, const QByteArray& text) {
     return QStringLiteral("line %1 (\"%2\")").arg(index + 1).arg(line);
 }
 
-// The check made before a save takes effect: with the new contents (at `newPath`, `newBytes`),
-// each key of `group` that was written reads back as written, and every other key reads as it
-// did in the old file (at `oldPath`, or none). Returns the problem for the user, naming the line
-// that stands in the way, or an empty string.
-QString HiddenByTheFile(const QString& oldPath, const QString& newPath, const QByteArray& newBytes,
+// The check made before a save takes effect: with the new contents (`newBytes`, read as
+// `after`), each key of `group` that was written reads back as written, and every other key reads
+// as it did in the old contents (read as `before`). Returns the problem for the user, naming the
+// line that stands in the way, or an empty string.
+QString HiddenByTheFile(IniReading before, IniReading after, const QByteArray& newBytes,
                         const QString& group, std::span<const ProfileValue> values) {
-    QMap<QString, QVariant> before = EveryValue(oldPath);
-    QMap<QString, QVariant> after = EveryValue(newPath);
-    const QMap<QString, QVariant> oldGroup =
-        oldPath.isEmpty() ? QMap<QString, QVariant>() : ReadIniGroup(oldPath, group).values;
-    const IniGroupRead ours = ReadIniGroup(newPath, group);
     for (const ProfileValue& value : values) {
         const QString fullKey = group + QLatin1Char('/') + value.key;
-        if (value.keepStored && oldGroup.contains(value.key))
+        if (value.keepStored && before.group.contains(value.key))
             continue; // left as the file holds it: it must read as before, like any other key
         const QByteArray line = value.key.toUtf8() + '=' + IniValueText(value.value);
-        if (!ReadsAsWritten(ours.values.value(value.key), value.value))
+        if (!ReadsAsWritten(after.group.value(value.key), value.value))
             return QStringLiteral("%1 of the file keeps the setting %2 from reading back as it "
                                   "would be written; mend or remove that line")
                 .arg(LineBefore(newBytes, line), value.key);
-        before.remove(fullKey);
-        after.remove(fullKey);
+        before.all.remove(fullKey);
+        after.all.remove(fullKey);
     }
-    if (before == after)
+    if (before.all == after.all)
         return QString();
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        if (before.value(it.key()) != it.value() || !before.contains(it.key()))
+    for (auto it = after.all.cbegin(); it != after.all.cend(); ++it) {
+        if (before.all.value(it.key()) != it.value() || !before.all.contains(it.key()))
             return QStringLiteral("saving would change how the setting %1 reads; the file's lines "
                                   "around it need mending by hand")
                 .arg(it.key());
     }
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        if (!after.contains(it.key()))
+    for (auto it = before.all.cbegin(); it != before.all.cend(); ++it) {
+        if (!after.all.contains(it.key()))
             return QStringLiteral("saving would remove the setting %1; the file's lines around "
                                   "it need mending by hand")
                 .arg(it.key());
@@ -399,18 +404,28 @@ QString WriteIniValues(const QString& shownPath, const QString& group,
         oldTime = file.fileTime(QFileDevice::FileModificationTime);
     }
 
+    const QString noNewFile =
+        QStringLiteral("no new file may be made in the folder %1").arg(Shown(dir));
+    // How QSettings reads the old contents, from a copy of a name of its own.
+    IniReading before;
+    if (hadFile) {
+        QTemporaryFile copy(path + kScratchInfix + QStringLiteral("XXXXXX"));
+        if (!copy.open() || copy.write(oldBytes) != oldBytes.size() || !copy.flush())
+            return Failure(shownPath, noNewFile);
+        before = ReadingOf(copy.fileName(), group);
+    }
+
     const QByteArray newBytes = EditIniGroup(oldBytes, group, values);
     if (hadFile && newBytes == oldBytes) {
         // Every value is stored already.
-        const QString hidden = HiddenByTheFile(path, path, newBytes, group, values);
+        const QString hidden = HiddenByTheFile(before, before, newBytes, group, values);
         return hidden.isEmpty() ? QString() : Failure(shownPath, hidden);
     }
 
     // Removed on every failure, so the file is only ever replaced by a complete copy.
     QTemporaryFile scratch(path + kScratchInfix + QStringLiteral("XXXXXX"));
     if (!scratch.open())
-        return Failure(shownPath,
-                       QStringLiteral("no new file may be made in the folder %1").arg(Shown(dir)));
+        return Failure(shownPath, noNewFile);
     if (scratch.write(newBytes) != newBytes.size() || !scratch.flush())
         return Failure(shownPath, Incomplete());
     if (hadFile && !KeepOwnerAndMode(scratch, path))
@@ -424,7 +439,7 @@ QString WriteIniValues(const QString& shownPath, const QString& group,
         return Failure(shownPath, Incomplete());
     scratch.close();
     const QString hidden =
-        HiddenByTheFile(hadFile ? path : QString(), scratch.fileName(), newBytes, group, values);
+        HiddenByTheFile(before, ReadingOf(scratch.fileName(), group), newBytes, group, values);
     if (!hidden.isEmpty())
         return Failure(shownPath, hidden);
 

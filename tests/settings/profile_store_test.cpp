@@ -113,6 +113,8 @@ const char* const kTexts[] = {
     "東京",
     "tab\there",
     "Happy New Year 2031!",
+    "\xEF\xBB\xBF" "a byte-order mark first, which the reader's decoder would drop",
+    "\n\xEF\xBB\xBF" "after an escape",
 };
 
 TEST_F(ProfileStoreTest, TextsRoundTripExactly) {

@@ -36,8 +36,10 @@ inline IniReading ReadIniBytes(const QByteArray& bytes, const QString& group, co
     IniReading reading;
     {
         QSettings settings(path, QSettings::IniFormat);
-        for (const QString& key : settings.allKeys())
-            reading.all.insert(key, settings.value(key));
+        for (const QString& key : settings.allKeys()) {
+            if (!key.isEmpty()) // a line "=x" makes a key nothing can read
+                reading.all.insert(key, settings.value(key));
+        }
     }
     reading.group = ReadIniGroup(path, group).values;
     QFile::remove(path);
