@@ -6,6 +6,10 @@
 //
 // QSettings keeps parsed files in a process-wide cache keyed by path, size and time, so every
 // input is written to a file of its own name in a private folder and removed after the run.
+//
+// The saver and the dialog read with their QApplication running, and so does this target, on the
+// offscreen platform: QSettings turns "@Variant(...)" values into any type, a pixmap or an image
+// too, and Qt stops the process when one of those is made without a GUI application.
 #include "config/add_place.h"
 #include "config/config_values.h"
 #include "config/start_after.h"
@@ -22,6 +26,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -42,6 +47,7 @@ using chronivo::Reader;
 // 2026-01-15T12:00:00Z, the moment the settings are read.
 constexpr std::int64_t kReadAt = 1768478400;
 
+std::unique_ptr<QGuiApplication> s_app;
 std::unique_ptr<QTemporaryDir> s_folder;
 std::uint64_t s_runs = 0;
 
@@ -149,11 +155,19 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
     // The dialog's target is local time: a zone with daylight saving, the same on every machine.
     setenv("TZ", "Europe/Berlin", 1);
     tzset();
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "settings_reader_fuzz";
+    static char* argv[] = {name, nullptr};
+    s_app = std::make_unique<QGuiApplication>(argc, argv);
     s_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
                                                QStringLiteral("/chronivo-settings-fuzz-XXXXXX"));
     Check(s_folder->isValid(), "a private temporary folder");
     // Removed when the process ends normally; a crash leaves it for a look.
-    std::atexit([] { s_folder.reset(); });
+    std::atexit([] {
+        s_folder.reset();
+        s_app.reset();
+    });
     return 0;
 }
 
