@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,7 +22,9 @@
 #include <sys/stat.h>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -27,6 +32,7 @@ namespace {
 struct RunResult {
     int exitCode = -1;
     QString out;
+    QByteArray outBytes; // as they came, for a picture on standard output
     QString err;
 };
 
@@ -67,7 +73,8 @@ protected:
         if (process.waitForFinished(waitMs) && process.exitStatus() == QProcess::NormalExit) {
             run.exitCode = process.exitCode();
         }
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.outBytes = process.readAllStandardOutput();
+        run.out = QString::fromUtf8(run.outBytes);
         run.err = QString::fromUtf8(process.readAllStandardError());
         return run;
     }
@@ -109,6 +116,10 @@ TEST_F(ChronivoRenderTest, BadArgumentsExitTwoAndWriteNothing) {
     // Each bad argument: exit code 2, one line on standard error naming the problem, nothing on
     // standard output and no PNG, even with --json and --png given.
     QTemporaryDir folder;
+    const QString fifo = Path("settings-pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(Path("loop-b"), Path("loop-a")) &&
+                QFile::link(Path("loop-a"), Path("loop-b")));
     const BadArgs cases[] = {
         {{"--frobnicate"}, "--frobnicate"},                         // unknown option
         {{"--at", "2026-01-16 12:00"}, "2026-01-16 12:00"},         // malformed time
@@ -117,7 +128,10 @@ TEST_F(ChronivoRenderTest, BadArgumentsExitTwoAndWriteNothing) {
         {{"--size", "0x768"}, "0x768"},                             // size of zero
         {{"--size", "20000x768"}, "too large"},
         {{"--settings", Path("missing.ini")}, "does not exist"}, // unreadable settings file
-        {{"--settings", folder.path()}, "not a regular file"},
+        {{"--settings", folder.path()}, "is a folder, not a regular file"},
+        {{"--settings", fifo}, "is a named pipe, not a regular file"}, // never waits for a writer
+        {{"--settings", "/dev/null"}, "is a character device, not a regular file"},
+        {{"--settings", Path("loop-a")}, "is a loop of symbolic links, not a regular file"},
         {{"--dpi", "many"}, "--dpi"}, // bad numbers
         {{"--frames", "0"}, "--frames"},
         {{"--step-ms", "-1"}, "--step-ms"},
@@ -500,6 +514,87 @@ TEST_F(ChronivoRenderTest, NoDisplayOrOutputThatCannotBeWrittenInFullExitsOne) {
         Render({"--at", "2026-01-16T12:00:00Z", "--size", "1024x768", "--png", png});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(QImage(png).size(), QSize(1024, 768));
+}
+
+// The kind of file at `path` itself, a link not followed (S_IFREG, S_IFLNK, ...).
+mode_t KindAt(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+}
+
+// Whether `bytes` are the whole 64 x 48 picture.
+bool WholePicture(const QByteArray& bytes) {
+    return bytes.startsWith("\x89PNG\r\n\x1a\n") &&
+           QImage::fromData(bytes, "PNG").size() == QSize(64, 48);
+}
+
+TEST_F(ChronivoRenderTest, PngGoesIntoWhatIsThereAndNeverReplacesIt) {
+    // A regular file, also through a link, is replaced; a named pipe and a device are written
+    // into, "-" is standard output; a folder and a loop of links are refused before any JSON.
+    // Whatever was at the path is still of its kind afterwards, and no file comes or goes.
+    enum class Arrives { Nowhere, InFile, InPipe, OnStdout };
+    struct PngCase {
+        QString target;
+        bool json;
+        int exitCode;
+        const char* said; // in the one line on standard error; none when empty
+        Arrives arrives;
+    };
+    QFile older(Path("pic.png"));
+    ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
+    older.close();
+    ASSERT_TRUE(QFile::link(Path("pic.png"), Path("link.png")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(Path("folder")));
+    ASSERT_TRUE(QFile::link(Path("loop-b"), Path("loop-a")) &&
+                QFile::link(Path("loop-a"), Path("loop-b")));
+    const PngCase cases[] = {
+        {Path("pic.png"), false, 0, "", Arrives::InFile},  // an older picture, replaced
+        {Path("link.png"), false, 0, "", Arrives::InFile}, // the link stays, pic.png replaced
+        {Path("pipe"), false, 0, "", Arrives::InPipe},
+        {"/dev/null", false, 0, "", Arrives::Nowhere}, // written into, never replaced
+        {"/dev/full", false, 1, "/dev/full': No space left on device", Arrives::Nowhere},
+        {Path("folder"), true, 1, "is a folder", Arrives::Nowhere},
+        {Path("loop-a"), true, 1, "is a loop of symbolic links", Arrives::Nowhere},
+        {"-", false, 0, "", Arrives::OnStdout},
+        {"/dev/stdout", false, 0, "", Arrives::OnStdout}, // a pipe to this test
+        {"-", true, 2, "would both write to standard output", Arrives::Nowhere},
+    };
+    const auto inTestDir = [this](QProcess& process) { process.setWorkingDirectory(m_dir.path()); };
+    for (const PngCase& c : cases) {
+        const std::string what = c.target.toStdString() + (c.json ? " --json" : "");
+        const mode_t kind = KindAt(c.target);
+        const std::string files = Files();
+        // The reader is there first; the picture is small enough to wait in the pipe whole.
+        const int reader =
+            c.arrives == Arrives::InPipe
+                ? ::open(QFile::encodeName(c.target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                : -1;
+        ASSERT_TRUE(c.arrives != Arrives::InPipe || reader >= 0) << std::strerror(errno);
+        QStringList args{"--at", "2026-01-16T12:00:00Z", "--size", "64x48", "--png", c.target};
+        if (c.json) {
+            args << "--json";
+        }
+        const RunResult run = Render(args, QStringLiteral("UTC"), inTestDir, 10000);
+        QByteArray piped(65536, '\0');
+        if (reader >= 0) {
+            piped.resize(std::max<ssize_t>(::read(reader, piped.data(), piped.size()), 0));
+            ::close(reader);
+        }
+        EXPECT_EQ(run.exitCode, c.exitCode) << what << ": " << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), *c.said != '\0' ? 1 : 0) << what;
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.said))) << what << run.err.toStdString();
+        EXPECT_EQ(KindAt(c.target), kind) << what;
+        EXPECT_EQ(Files(), files) << what;
+        EXPECT_EQ(c.arrives == Arrives::InPipe, WholePicture(piped)) << what;
+        EXPECT_TRUE(c.arrives == Arrives::OnStdout ? WholePicture(run.outBytes)
+                                                   : run.outBytes.isEmpty())
+            << what;
+        if (c.arrives == Arrives::InFile) {
+            QFile file(c.target);
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly) && WholePicture(file.readAll())) << what;
+        }
+    }
 }
 #endif
 
