@@ -57,6 +57,7 @@ chronivo::TimeSample After(chronivo::TimeSample start, std::int64_t ms) {
 } // namespace
 
 int main(int argc, char** argv) {
+    chronivo::HoldClosedStandardStreams();
 #ifdef SIGXFSZ
     // A write past the file-size limit then fails with EFBIG and is reported, instead of the
     // signal killing us with the picture half written.

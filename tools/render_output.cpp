@@ -221,6 +221,20 @@ std::string WritePngFile(const QImage& image, const QString& path) {
     return ReplaceFile(path, bytes);
 }
 
+void HoldClosedStandardStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) {
+            continue;
+        }
+        // The lowest free number is taken, which is this one while those below it are open.
+        const int held = ::open("/dev/null", O_RDONLY | O_NOCTTY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
 std::string WriteText(std::FILE* out, const std::string& text) {
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), out) == text.size() && !std::ferror(out)) {

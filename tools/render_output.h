@@ -52,6 +52,12 @@ std::variant<PngWay, std::string> PngWayFor(const QString& path);
 // empty string on success.
 std::string WritePngFile(const QImage& image, const QString& path);
 
+// Holds each of standard input, output and error that the caller left closed with /dev/null
+// opened for reading only, so that no file this program opens later takes its number and gets
+// the JSON or the picture, and a write there fails as on a closed stream ("Bad file
+// descriptor"). Called first thing in main.
+void HoldClosedStandardStreams();
+
 // Writes `text` to `out` in full. Returns the reason `out` has failed, now or at an earlier
 // write, or an empty string while all is well. Buffered text may still fail: see FinishStream.
 std::string WriteText(std::FILE* out, const std::string& text);
