@@ -231,8 +231,12 @@ IniReading ReadingOf(const QString& path, const QString& group) {
     {
         QSettings settings(path, QSettings::IniFormat);
         for (const QString& key : settings.allKeys()) {
-            if (!key.isEmpty()) // a line "=x" makes a key nothing can read
-                reading.all.insert(key, settings.value(key));
+            // A key QSettings lists as "/ScreenSaver/Option" (from a section named "" or "/")
+            // reads as "ScreenSaver/Option": it is known by the name that reads it.
+            const QString name =
+                key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+            if (!name.isEmpty()) // a line "=x" makes a key nothing can read
+                reading.all.insert(name, settings.value(name));
         }
     }
     reading.group = ReadIniGroup(path, group).values;

@@ -37,8 +37,11 @@ inline IniReading ReadIniBytes(const QByteArray& bytes, const QString& group, co
     {
         QSettings settings(path, QSettings::IniFormat);
         for (const QString& key : settings.allKeys()) {
-            if (!key.isEmpty()) // a line "=x" makes a key nothing can read
-                reading.all.insert(key, settings.value(key));
+            // Known by the name that reads it: "/A//B" reads as "A/B".
+            const QString name =
+                key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+            if (!name.isEmpty()) // a line "=x" makes a key nothing can read
+                reading.all.insert(name, settings.value(name));
         }
     }
     reading.group = ReadIniGroup(path, group).values;
