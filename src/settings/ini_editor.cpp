@@ -139,9 +139,10 @@ QString UnescapedName(QByteArrayView raw) {
     return name;
 }
 
-// The group a section line opens: the text between '[' and the first ']' (all of it without one),
-// trimmed and unescaped; "General" in any case is the top level, whose name is empty.
-QString SectionName(QByteArrayView line) {
+// What a section line puts before the keys under it: the text between '[' and the first ']' (all
+// of it without one), trimmed and unescaped, and a '/'. "General" in any case is the top level,
+// which puts nothing, as the lines before the first section do.
+QString SectionPrefix(QByteArrayView line) {
     qsizetype close = line.indexOf(']');
     if (close < 0)
         close = line.size();
@@ -149,8 +150,8 @@ QString SectionName(QByteArrayView line) {
     if (inside.compare("general", Qt::CaseInsensitive) == 0)
         return QString();
     if (inside.compare("%general", Qt::CaseInsensitive) == 0)
-        return QString::fromLatin1(inside.sliced(1));
-    return UnescapedName(inside);
+        return QString::fromLatin1(inside.sliced(1)) + QLatin1Char('/');
+    return UnescapedName(inside) + QLatin1Char('/');
 }
 
 void AppendEscapedText(const QString& text, QByteArray& out) {
@@ -327,39 +328,51 @@ QByteArray EditIniGroup(const QByteArray& bytes, const QString& group,
         }
     }
 
-    // The key of every key=value line in the group (empty for all other lines), and the last
-    // line of the group's last section.
+    // The full name of every key=value line's key (empty for all other lines), whether it is in
+    // one of the group's sections, and the last line of the group's last section. QSettings also
+    // reads a top-level "ScreenSaver\Option" as the group's Option once it has read every
+    // section, so such lines are the key's lines too.
+    const QString prefix = group + QLatin1Char('/');
     std::vector<QString> keyOf(lines.size());
+    std::vector<bool> inGroupOf(lines.size());
     std::ptrdiff_t insertAfter = -1;
-    bool inGroup = false;
+    QString section;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const QByteArrayView text = data.sliced(lines[i].begin, lines[i].end - lines[i].begin);
+        const IniLine& line = lines[i];
+        const QByteArrayView text = data.sliced(line.begin, line.end - line.begin);
         if (text.startsWith('[')) {
-            inGroup = SectionName(text) == group;
-        } else if (inGroup && lines[i].equals >= 0) {
-            keyOf[i] = UnescapedName(
-                data.sliced(lines[i].begin, lines[i].equals - lines[i].begin).trimmed());
+            section = SectionPrefix(text);
+        } else if (line.equals >= 0) {
+            keyOf[i] = section +
+                       UnescapedName(data.sliced(line.begin, line.equals - line.begin).trimmed());
         }
-        if (inGroup)
+        inGroupOf[i] = section == prefix;
+        if (inGroupOf[i])
             insertAfter = static_cast<std::ptrdiff_t>(i);
     }
 
+    // A key's lines keep the key as spelt there and get the value after the '='; a key the
+    // group's sections lack is added to them.
     std::vector<QByteArray> replaced(lines.size());
     QByteArray added;
     for (const ProfileValue& value : values) {
-        const QByteArray line = value.key.toUtf8() + '=' + IniValueText(value.value);
-        bool found = false;
+        const QString key = prefix + value.key;
+        const QByteArray text = IniValueText(value.value);
+        bool anywhere = false;
+        bool inGroup = false;
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (keyOf[i] != value.key || keyOf[i].isEmpty())
+            if (keyOf[i] != key)
                 continue;
-            found = true;
-            const QByteArrayView stored =
-                data.sliced(lines[i].equals + 1, lines[i].end - lines[i].equals - 1);
+            anywhere = true;
+            inGroup = inGroup || inGroupOf[i];
+            const IniLine& line = lines[i];
+            const QByteArrayView stored = data.sliced(line.equals + 1, line.end - line.equals - 1);
             if (!value.keepStored && !ReadsBackAs(stored, value.value))
-                replaced[i] = line;
+                replaced[i] =
+                    data.sliced(line.begin, line.equals + 1 - line.begin).toByteArray() + text;
         }
-        if (!found)
-            added += line + eol;
+        if (!inGroup && !(value.keepStored && anywhere))
+            added += value.key.toUtf8() + '=' + text + eol;
     }
 
     // The bytes from `from` on, with replaced lines in place of the old ones.

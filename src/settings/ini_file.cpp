@@ -227,19 +227,18 @@ struct IniReading {
 // QSettings' reading of the file at `path`, which must be a name used for no other contents:
 // QSettings trusts a parse it keeps for as long as a file's name, size and time stay the same.
 IniReading ReadingOf(const QString& path, const QString& group) {
+    // The group first, as the saver and the dialog read it; then every key, which also reads the
+    // top level's "ScreenSaver\\Option" lines.
     IniReading reading;
-    {
-        QSettings settings(path, QSettings::IniFormat);
-        for (const QString& key : settings.allKeys()) {
-            // A key QSettings lists as "/ScreenSaver/Option" (from a section named "" or "/")
-            // reads as "ScreenSaver/Option": it is known by the name that reads it.
-            const QString name =
-                key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
-            if (!name.isEmpty()) // a line "=x" makes a key nothing can read
-                reading.all.insert(name, settings.value(name));
-        }
-    }
     reading.group = ReadIniGroup(path, group).values;
+    QSettings settings(path, QSettings::IniFormat);
+    for (const QString& key : settings.allKeys()) {
+        // A key QSettings lists as "/ScreenSaver/Option" (from a section named "" or "/") reads
+        // as "ScreenSaver/Option": it is known by the name that reads it.
+        const QString name = key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+        if (!name.isEmpty()) // a line "=x" makes a key nothing can read
+            reading.all.insert(name, settings.value(name));
+    }
     return reading;
 }
 

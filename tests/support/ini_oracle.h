@@ -33,7 +33,10 @@ inline IniReading ReadIniBytes(const QByteArray& bytes, const QString& group, co
             file.write(bytes) != bytes.size())
             return {};
     }
+    // The group first, as the saver and the dialog read it from a file no parse is kept of;
+    // then every key, which also reads the top level's "ScreenSaver\\Option" lines.
     IniReading reading;
+    reading.group = ReadIniGroup(path, group).values;
     {
         QSettings settings(path, QSettings::IniFormat);
         for (const QString& key : settings.allKeys()) {
@@ -44,7 +47,6 @@ inline IniReading ReadIniBytes(const QByteArray& bytes, const QString& group, co
                 reading.all.insert(name, settings.value(name));
         }
     }
-    reading.group = ReadIniGroup(path, group).values;
     QFile::remove(path);
     return reading;
 }
@@ -61,12 +63,17 @@ inline std::string EditBreaks(const QByteArray& before, const QString& group,
     for (const ProfileValue& value : values) {
         const QString full = group + QLatin1Char('/') + value.key;
         const QVariant read = now.group.value(value.key);
-        const bool kept = value.keepStored && old.group.contains(value.key);
-        const bool readsAsWritten =
-            value.value.typeId() == QMetaType::Int
-                ? StoredWholeNumber(read) == value.value.toInt()
-                : StoredText(read).value_or(QString()) == value.value.toString();
-        if (kept ? read != old.group.value(value.key) : !readsAsWritten)
+        const bool kept =
+            value.keepStored && (old.group.contains(value.key) || old.all.contains(full));
+        const auto readsAsWritten = [&value](const QVariant& stored) {
+            return value.value.typeId() == QMetaType::Int
+                       ? StoredWholeNumber(stored) == value.value.toInt()
+                       : StoredText(stored).value_or(QString()) == value.value.toString();
+        };
+        const bool broken =
+            kept ? read != old.group.value(value.key) || now.all.value(full) != old.all.value(full)
+                 : !readsAsWritten(read) || !readsAsWritten(now.all.value(full));
+        if (broken)
             return (value.key + QStringLiteral(" reads as \"") + read.toString() +
                     QStringLiteral("\"") + (kept ? QStringLiteral(", not as before") : QString()))
                 .toStdString();
