@@ -233,11 +233,11 @@ IniReading ReadingOf(const QString& path, const QString& group) {
     reading.group = ReadIniGroup(path, group).values;
     QSettings settings(path, QSettings::IniFormat);
     for (const QString& key : settings.allKeys()) {
-        // A key QSettings lists as "/ScreenSaver/Option" (from a section named "" or "/") reads
-        // as "ScreenSaver/Option": it is known by the name that reads it.
-        const QString name = key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
-        if (!name.isEmpty()) // a line "=x" makes a key nothing can read
-            reading.all.insert(name, settings.value(name));
+        // QSettings lists keys no name reads: "" from a line "=x", "/ScreenSaver/Option" from a
+        // section named "" (a name with a leading, trailing or doubled '/' reads the key without).
+        if (!key.isEmpty() && !key.startsWith(QLatin1Char('/')) &&
+            !key.endsWith(QLatin1Char('/')) && !key.contains(QStringLiteral("//")))
+            reading.all.insert(key, settings.value(key));
     }
     return reading;
 }

@@ -40,11 +40,10 @@ inline IniReading ReadIniBytes(const QByteArray& bytes, const QString& group, co
     {
         QSettings settings(path, QSettings::IniFormat);
         for (const QString& key : settings.allKeys()) {
-            // Known by the name that reads it: "/A//B" reads as "A/B".
-            const QString name =
-                key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
-            if (!name.isEmpty()) // a line "=x" makes a key nothing can read
-                reading.all.insert(name, settings.value(name));
+            // Only the keys a name reads: not "" (from "=x"), nor "/A", "A/" or "A//B", which
+            // QSettings lists but reads as another key.
+            if (key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/')) == key)
+                reading.all.insert(key, settings.value(key));
         }
     }
     QFile::remove(path);
