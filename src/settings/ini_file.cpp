@@ -363,8 +363,10 @@ IniGroupRead ReadIniGroup(const QString& path, const QString& group) {
     QSettings settings(path, QSettings::IniFormat);
     settings.beginGroup(group);
     const QStringList keys = settings.childKeys();
-    for (const QString& key : keys)
-        read.values.insert(key, settings.value(key));
+    for (const QString& key : keys) {
+        if (!key.isEmpty()) // a line "=x": no name reads it
+            read.values.insert(key, settings.value(key));
+    }
     return read;
 }
 
