@@ -1,6 +1,11 @@
 #include "settings/ini_editor.h"
 
 #include <QByteArrayView>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <algorithm>
+#include <iterator>
 
 #include <optional>
 #include <vector>
@@ -296,7 +301,136 @@ bool EndsWithBlankLine(const QByteArray& bytes) {
     return rest.endsWith('\n') || rest.endsWith('\r');
 }
 
+// The texts QSettings makes of the text after "key=": one, or the parts of a list where unquoted
+// commas split it. Blanks and tabs before a part are skipped and, unless the part was quoted, after
+// it; a double quote keeps what it encloses; a backslash escapes a byte ("\\n", "\\x41", "\\101",
+// a line break, which adds nothing) and drops one it knows no meaning for. The UTF-8 decoder
+// carries on from one run of plain bytes to the next, so it drops a byte-order mark only first.
+QStringList UnescapedValue(QByteArrayView s) {
+    static constexpr char kEscapes[][2] = {{'a', '\a'}, {'b', '\b'},  {'f', '\f'}, {'n', '\n'},
+                                           {'r', '\r'}, {'t', '\t'},  {'v', '\v'}, {'"', '"'},
+                                           {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
+    QStringDecoder fromUtf8(QStringDecoder::Utf8);
+    QStringList parts;
+    QString part;
+    bool inQuotes = false;
+    bool partQuoted = false;
+    bool chopAtEnd = true; // an escape cut short by the end of the text leaves the blanks
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    const auto skipBlanks = [&] {
+        while (i < n && (s[i] == ' ' || s[i] == '\t'))
+            ++i;
+    };
+    const auto chop = [&](qsizetype limit) {
+        while (!partQuoted && part.size() > limit &&
+               (part.back() == QLatin1Char(' ') || part.back() == QLatin1Char('\t')))
+            part.chop(1);
+    };
+    skipBlanks();
+    qsizetype chopLimit = 0;
+    while (i < n) {
+        const char c = s[i];
+        if (c == '\\') {
+            if (++i >= n) {
+                chopAtEnd = false;
+                break;
+            }
+            const char e = s[i++];
+            const auto* known = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                             [e](const char* pair) { return pair[0] == e; });
+            const int radix = e == 'x' ? 16 : (e >= '0' && e <= '7') ? 8 : 0;
+            if (known != std::end(kEscapes)) {
+                part += QLatin1Char((*known)[1]);
+            } else if (radix == 16 && i >= n) {
+                chopAtEnd = false;
+                break;
+            } else if (radix != 0) {
+                const auto digit = [radix](char d) {
+                    const int v = (d >= '0' && d <= '9')   ? d - '0'
+                                  : (d >= 'a' && d <= 'f') ? d - 'a' + 10
+                                  : (d >= 'A' && d <= 'F') ? d - 'A' + 10
+                                                           : 99;
+                    return v < radix ? v : -1;
+                };
+                if (radix == 16 && digit(s[i]) < 0) {
+                    chopLimit = part.size(); // "\\x" and no digit: nothing
+                    continue;
+                }
+                char16_t code = radix == 8 ? static_cast<char16_t>(e - '0') : 0;
+                while (i < n && digit(s[i]) >= 0)
+                    code = static_cast<char16_t>(code * radix + digit(s[i++]));
+                part += QChar(code);
+                if (i >= n) {
+                    chopAtEnd = false;
+                    break;
+                }
+            } else if ((e == '\n' || e == '\r') && i < n && (s[i] == '\n' || s[i] == '\r') &&
+                       s[i] != e) {
+                ++i; // an escaped CR LF or LF CR: nothing
+            }
+            chopLimit = part.size();
+        } else if (c == '"') {
+            ++i;
+            partQuoted = true;
+            inQuotes = !inQuotes;
+            if (!inQuotes) {
+                skipBlanks();
+                chopLimit = part.size();
+            }
+        } else if (c == ',' && !inQuotes) {
+            chop(chopLimit);
+            parts.append(part);
+            part.clear();
+            partQuoted = false;
+            ++i;
+            skipBlanks();
+            chopLimit = 0;
+        } else {
+            qsizetype j = i + 1;
+            while (j < n && s[j] != '\\' && s[j] != '"' && s[j] != ',')
+                ++j;
+            part += fromUtf8(s.sliced(i, j - i));
+            i = j;
+        }
+    }
+    if (chopAtEnd)
+        chop(chopLimit);
+    parts.append(part);
+    return parts;
+}
+
+// Whether QSettings reads `text` by decoding a streamed Qt object from it.
+bool IsStreamedValue(const QString& text) {
+    return (text.startsWith(QLatin1String("@Variant(")) ||
+            text.startsWith(QLatin1String("@DateTime("))) &&
+           text.endsWith(QLatin1Char(')'));
+}
+
 } // namespace
+
+QByteArray WithoutStreamedValues(const QByteArray& bytes) {
+    const QByteArrayView data(bytes);
+    QByteArray out;
+    qsizetype copied = 0;
+    qsizetype pos = bytes.startsWith(kByteOrderMark) ? 3 : 0;
+    IniLine line;
+    while (NextLine(data, pos, line)) {
+        if (line.equals < 0 || data[line.begin] == '[')
+            continue;
+        const QStringList parts =
+            UnescapedValue(data.sliced(line.equals + 1, line.end - line.equals - 1));
+        if (std::none_of(parts.begin(), parts.end(), IsStreamedValue))
+            continue;
+        out += data.sliced(copied, line.equals + 1 - copied);
+        out += "@Invalid()";
+        copied = line.end;
+    }
+    if (copied == 0)
+        return bytes;
+    out += data.sliced(copied);
+    return out;
+}
 
 QByteArray IniValueText(const QVariant& value) {
     if (value.typeId() == QMetaType::Int)

@@ -36,4 +36,10 @@ QByteArray IniValueText(const QVariant& value);
 QByteArray EditIniGroup(const QByteArray& bytes, const QString& group,
                         std::span<const ProfileValue> values);
 
+// The bytes with each value QSettings would decode as a streamed Qt object ("@Variant(...)",
+// "@DateTime(...)", also as a part of a list) replaced by "@Invalid()", which reads as no value.
+// Decoding one may need a GUI application (a bitmap ends a process that has none) or ask for
+// gigabytes, so the settings are only ever parsed from these bytes. Every other byte stays.
+QByteArray WithoutStreamedValues(const QByteArray& bytes);
+
 } // namespace chronivo

@@ -224,9 +224,8 @@ struct IniReading {
     QMap<QString, QVariant> group;
 };
 
-// QSettings' reading of the file at `path`, which must be a name used for no other contents:
-// QSettings trusts a parse it keeps for as long as a file's name, size and time stay the same.
-IniReading ReadingOf(const QString& path, const QString& group) {
+// QSettings' reading of the file at `path`, which holds no streamed values.
+IniReading ReadingOfFile(const QString& path, const QString& group) {
     // The group first, as the saver and the dialog read it; then every key, which also reads the
     // top level's "ScreenSaver\\Option" lines.
     IniReading reading;
@@ -240,6 +239,18 @@ IniReading ReadingOf(const QString& path, const QString& group) {
             reading.all.insert(key, settings.value(key));
     }
     return reading;
+}
+
+// QSettings' reading of `bytes`, without streamed values, from a copy beside `path` of a name of
+// its own: QSettings trusts a parse it keeps for as long as a file's name, size and time stay the
+// same. None when the copy cannot be made.
+std::optional<IniReading> ReadingOf(const QByteArray& bytes, const QString& path,
+                                    const QString& group) {
+    QTemporaryFile copy(path + kScratchInfix + QStringLiteral("XXXXXX"));
+    const QByteArray safe = WithoutStreamedValues(bytes);
+    if (!copy.open() || copy.write(safe) != safe.size() || !copy.flush())
+        return std::nullopt;
+    return ReadingOfFile(copy.fileName(), group);
 }
 
 // Whether `stored` reads, for the settings' readers, as the value that was written.
@@ -360,7 +371,17 @@ IniGroupRead ReadIniGroup(const QString& path, const QString& group) {
     }
     if (!QFileInfo::exists(path))
         return read;
-    QSettings settings(path, QSettings::IniFormat);
+    // A value QSettings would decode as a streamed Qt object is never decoded: the file is then
+    // read from a copy that has none.
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QByteArray safe = WithoutStreamedValues(bytes);
+    QTemporaryFile copy;
+    if (safe != bytes) {
+        if (!copy.open() || copy.write(safe) != safe.size() || !copy.flush())
+            return read;
+    }
+    QSettings settings(safe != bytes ? copy.fileName() : path, QSettings::IniFormat);
     settings.beginGroup(group);
     const QStringList keys = settings.childKeys();
     for (const QString& key : keys) {
@@ -411,13 +432,13 @@ QString WriteIniValues(const QString& shownPath, const QString& group,
 
     const QString noNewFile =
         QStringLiteral("no new file may be made in the folder %1").arg(Shown(dir));
-    // How QSettings reads the old contents, from a copy of a name of its own.
+    // How QSettings reads the old contents.
     IniReading before;
     if (hadFile) {
-        QTemporaryFile copy(path + kScratchInfix + QStringLiteral("XXXXXX"));
-        if (!copy.open() || copy.write(oldBytes) != oldBytes.size() || !copy.flush())
+        const std::optional<IniReading> reading = ReadingOf(oldBytes, path, group);
+        if (!reading)
             return Failure(shownPath, noNewFile);
-        before = ReadingOf(copy.fileName(), group);
+        before = *reading;
     }
 
     const QByteArray newBytes = EditIniGroup(oldBytes, group, values);
@@ -443,8 +464,10 @@ QString WriteIniValues(const QString& shownPath, const QString& group,
     if (scratch.readAll() != newBytes)
         return Failure(shownPath, Incomplete());
     scratch.close();
-    const QString hidden =
-        HiddenByTheFile(before, ReadingOf(scratch.fileName(), group), newBytes, group, values);
+    const std::optional<IniReading> after = ReadingOf(newBytes, path, group);
+    if (!after)
+        return Failure(shownPath, noNewFile);
+    const QString hidden = HiddenByTheFile(before, *after, newBytes, group, values);
     if (!hidden.isEmpty())
         return Failure(shownPath, hidden);
 

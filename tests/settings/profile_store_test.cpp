@@ -113,8 +113,10 @@ const char* const kTexts[] = {
     "東京",
     "tab\there",
     "Happy New Year 2031!",
-    "\xEF\xBB\xBF" "a byte-order mark first, which the reader's decoder would drop",
-    "\n\xEF\xBB\xBF" "after an escape",
+    "\xEF\xBB\xBF"
+    "a byte-order mark first, which the reader's decoder would drop",
+    "\n\xEF\xBB\xBF"
+    "after an escape",
 };
 
 TEST_F(ProfileStoreTest, TextsRoundTripExactly) {
@@ -200,6 +202,34 @@ TEST_F(ProfileStoreTest, WriteKeepsEveryOtherKeyAndGroup) {
     before.insert(QStringLiteral("ScreenSaver/Title"), QStringLiteral("New"));
     before.insert(QStringLiteral("ScreenSaver/Speed"), QStringLiteral("600"));
     EXPECT_EQ(after, before);
+}
+
+struct StreamedCase {
+    const char* line; // a line of [ScreenSaver], after which Option=3 follows
+    const char* text; // what Title then reads as, or nullptr for no text
+    const char* fact;
+};
+
+TEST_F(ProfileStoreTest, AStreamedQtObjectIsNeverDecoded) {
+    // This process has no GUI application: decoding a bitmap would end it, and a list's length
+    // can ask for gigabytes. Such a value reads as none, and every other key as it stands.
+    const StreamedCase cases[] = {
+        {"Title=@Variant(\\0\\0\\0I\\0)", nullptr, "a bitmap"},
+        {"Title=  \"@Variant(\\0\\0\\0I\\0)\"", nullptr, "quoted, after blanks"},
+        {"Title=a, @DateTime(\\0\\0\\0I\\0)", nullptr, "a part of a list"},
+        {"Title=\\x40Variant(\\0\\0\\0\\x9\\xff\\xff\\xff\\xff)", nullptr,
+         "spelt with escapes: a list asking for gigabytes"},
+        {"Title=@Variant(no end", "@Variant(no end", "without its ')' it is a text"},
+        {"Title=@@Variant(x)", "@Variant(x)", "an escaped '@'"},
+    };
+    for (const StreamedCase& c : cases) {
+        PutFile(IniPath(), QByteArray("[ScreenSaver]\n") + c.line + "\nOption=3\n");
+        EXPECT_EQ(m_store->GetProfileString(kSection, QStringLiteral("Title"), QStringLiteral("-")),
+                  c.text ? QString::fromUtf8(c.text) : QStringLiteral("-"))
+            << c.fact;
+        EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Option"), kDefault), 3)
+            << c.fact;
+    }
 }
 
 struct KeptCase {

@@ -28,9 +28,11 @@ struct IniReading {
 
 inline IniReading ReadIniBytes(const QByteArray& bytes, const QString& group, const QString& path) {
     {
+        // As the settings are read: a streamed Qt object is never decoded.
+        const QByteArray safe = WithoutStreamedValues(bytes);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size())
+            file.write(safe) != safe.size())
             return {};
     }
     // The group first, as the saver and the dialog read it from a file no parse is kept of;
