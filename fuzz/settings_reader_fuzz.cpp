@@ -7,9 +7,9 @@
 // QSettings keeps parsed files in a process-wide cache keyed by path, size and time, so every
 // input is written to a file of its own name in a private folder and removed after the run.
 //
-// The saver and the dialog read with their QApplication running, and so does this target, on the
-// offscreen platform: QSettings turns "@Variant(...)" values into any type, a pixmap or an image
-// too, and Qt stops the process when one of those is made without a GUI application.
+// It reads with a QCoreApplication only, as the idle watcher does: no value of the file may need
+// more (a "@Variant(...)" bitmap, which Qt cannot make without a GUI application, is never
+// decoded).
 #include "config/add_place.h"
 #include "config/config_values.h"
 #include "config/start_after.h"
@@ -23,10 +23,10 @@
 #include "fuzz_support.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -47,7 +47,7 @@ using chronivo::Reader;
 // 2026-01-15T12:00:00Z, the moment the settings are read.
 constexpr std::int64_t kReadAt = 1768478400;
 
-std::unique_ptr<QGuiApplication> s_app;
+std::unique_ptr<QCoreApplication> s_app;
 std::unique_ptr<QTemporaryDir> s_folder;
 std::uint64_t s_runs = 0;
 
@@ -151,23 +151,14 @@ void CheckDialogValues(const chronivo::ProfileStore& store) {
 
 } // namespace
 
-// A value such as "@Variant(\0\0\0G...)" holds a list whose stored length asks for gigabytes
-// at once. The program only reserves that address space, and where it cannot have it Qt gives
-// up on the value and the store reads it as missing; here the sanitizer refuses allocations
-// above a gigabyte in the same way, instead of shadowing the whole reservation.
-extern "C" const char* __asan_default_options() {
-    return "allocator_may_return_null=1:max_allocation_size_mb=1024";
-}
-
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
     // The dialog's target is local time: a zone with daylight saving, the same on every machine.
     setenv("TZ", "Europe/Berlin", 1);
     tzset();
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;
     static char name[] = "settings_reader_fuzz";
     static char* argv[] = {name, nullptr};
-    s_app = std::make_unique<QGuiApplication>(argc, argv);
+    s_app = std::make_unique<QCoreApplication>(argc, argv);
     s_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
                                                QStringLiteral("/chronivo-settings-fuzz-XXXXXX"));
     Check(s_folder->isValid(), "a private temporary folder");

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <iterator>
-
 #include <optional>
 #include <vector>
 
