@@ -285,7 +285,7 @@ QString HiddenByTheFile(IniReading before, IniReading after, const QByteArray& n
                         const QString& group, std::span<const ProfileValue> values) {
     for (const ProfileValue& value : values) {
         const QString fullKey = group + QLatin1Char('/') + value.key;
-        if (value.keepStored && before.group.contains(value.key))
+        if (value.keepStored && (before.group.contains(value.key) || before.all.contains(fullKey)))
             continue; // left as the file holds it: it must read as before, like any other key
         const QByteArray line = value.key.toUtf8() + '=' + IniValueText(value.value);
         if (!ReadsAsWritten(after.group.value(value.key), value.value))
