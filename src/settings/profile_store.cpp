@@ -109,6 +109,9 @@ bool QSettingsStore::WriteProfileValues(const QString& section,
 #ifdef Q_OS_WIN
     if (m_native) {
         for (const ProfileValue& value : values) {
+            // A value the user left as shown keeps what the registry holds now.
+            if (value.keepStored && ReadRegistryValue(m_location, section, value.key).isValid())
+                continue;
             m_lastError = WriteRegistryValue(m_location, section, value.key, value.value);
             if (!m_lastError.isEmpty())
                 return false;

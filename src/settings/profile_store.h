@@ -29,8 +29,9 @@ public:
                                     const QString& value) = 0;
 
     // Stores several values (ints and QStrings) under `section`, in the order given, as one
-    // change: a store that can replace its contents in one step stores all of them or none.
-    // This one writes them one by one and stops at the first that fails.
+    // change: a store that can replace its contents in one step stores all of them or none, and
+    // keeps what it holds for a value marked keepStored. This one writes them one by one, each
+    // of them, and stops at the first that fails.
     virtual bool WriteProfileValues(const QString& section, std::span<const ProfileValue> values);
 
     // Why the last write failed, in words for the user; empty after a write that succeeded.
