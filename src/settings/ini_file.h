@@ -35,16 +35,11 @@ struct IniGroupRead {
 // empty group; reading never creates anything.
 IniGroupRead ReadIniGroup(const QString& path, const QString& group);
 
-// Stores `values` in `group` of the INI file at `path` in one replacement of the file: all of
-// them, or none when anything fails. The new contents (EditIniGroup) are written to a scratch
-// copy beside the file, read back, given the file's owner, group and mode, and only then renamed
-// over it, so the file holds either its old bytes or the complete new ones. A link stays a link:
-// the file it names gets the new contents. A read-only file, or anything at the path that is not
-// a regular file, is refused. Missing folders are made.
-//
-// While it saves, a file-size limit makes a write fail instead of killing the process, and
-// SIGTERM, SIGINT, SIGHUP and SIGQUIT wait until the scratch copy and the lock are gone. Scratch
-// copies a killed process left behind are removed by the next save.
+// Stores `values` in `group` of the INI file at `path` in one replacement of the file
+// (ReplaceFile): all of them, or none when anything fails. Under the file's lock the new contents
+// are made from the file's bytes as they are then (EditIniGroup), and before they take the file's
+// place QSettings reads them back: each key written must read as written and every other key as
+// before, or the save is refused with a sentence that names the line in the way.
 //
 // Returns an empty string on success, otherwise one sentence for the user that names the file,
 // the problem and that nothing was changed.
