@@ -6,11 +6,9 @@
 #include <cstring>
 #include <memory>
 
-#ifdef __unix__
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#endif
 
 namespace chronivo {
 
@@ -45,15 +43,11 @@ std::string X11Problem(const PlatformInputs& inputs) {
     if (!inputs.display) {
         return "the xcb platform has no X display to connect to";
     }
-#ifdef CHRONIVO_HAVE_XCB
     std::string error;
     if (X11Display::Open(*inputs.display, &error)) {
         return {};
     }
     return "the xcb platform " + error;
-#else
-    return {}; // nothing to check with: Qt will tell
-#endif
 }
 
 // Why the Wayland platform cannot reach its compositor, or empty when it can: the socket is
@@ -73,7 +67,6 @@ std::string WaylandProblem(const PlatformInputs& inputs) {
     }
     const std::string problem =
         "the wayland platform cannot connect to the Wayland display \"" + path + "\"";
-#ifdef __unix__
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) {
@@ -88,9 +81,6 @@ std::string WaylandProblem(const PlatformInputs& inputs) {
         connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     close(fd);
     return connected ? std::string() : problem;
-#else
-    return {};
-#endif
 }
 
 } // namespace

@@ -67,4 +67,15 @@ xcb_connection_t* ConnectX11(const char* display, int* screen, std::string* refu
     return connection;
 }
 
+xcb_screen_t* X11Screen(xcb_connection_t* connection, int number) {
+    if (xcb_connection_has_error(connection) != 0) {
+        return nullptr;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < number && screens.rem > 0; ++i) {
+        xcb_screen_next(&screens);
+    }
+    return screens.rem > 0 ? screens.data : nullptr;
+}
+
 } // namespace chronivo

@@ -3,6 +3,7 @@
 #include <string>
 
 struct xcb_connection_t;
+struct xcb_screen_t;
 
 namespace chronivo {
 
@@ -12,5 +13,9 @@ namespace chronivo {
 // while no other thread writes to standard error; the connection is xcb_connect's, to be checked
 // with xcb_connection_has_error and disconnected in any case.
 xcb_connection_t* ConnectX11(const char* display, int* screen, std::string* refusal);
+
+// Screen `number` (as ConnectX11 gives it) of a connection, or null when the server has no such
+// screen or the connection has failed.
+xcb_screen_t* X11Screen(xcb_connection_t* connection, int number);
 
 } // namespace chronivo

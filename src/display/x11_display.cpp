@@ -1,16 +1,12 @@
 #include "display/x11_display.h"
 
-#include <cstdlib>
-
-#ifdef CHRONIVO_HAVE_XCB
 #include "display/x11_connect.h"
 
 #include <xcb/xcb.h>
-#endif
+
+#include <cstdlib>
 
 namespace chronivo {
-
-#ifdef CHRONIVO_HAVE_XCB
 
 struct X11Display::Connection {
     xcb_connection_t* xcb = nullptr;
@@ -31,15 +27,12 @@ std::unique_ptr<X11Display> X11Display::Open(const std::string& name, std::strin
         }
         return nullptr;
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection->xcb));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
-    }
-    if (screens.rem <= 0 || screens.data == nullptr) {
+    const xcb_screen_t* screen = X11Screen(connection->xcb, screenNumber);
+    if (screen == nullptr) {
         *error = "the X display \"" + name + "\" has no screen " + std::to_string(screenNumber);
         return nullptr;
     }
-    const std::uint32_t root = screens.data->root;
+    const std::uint32_t root = screen->root;
     return std::unique_ptr<X11Display>(new X11Display(std::move(connection), root));
 }
 
@@ -64,21 +57,6 @@ std::optional<QSize> X11Display::WindowSize(std::uint32_t id) const {
     std::free(geometryError);
     return size;
 }
-
-#else // no X11
-
-struct X11Display::Connection {};
-
-std::unique_ptr<X11Display> X11Display::Open(const std::string& /*name*/, std::string* error) {
-    *error = "this build of chronivo has no X11 support, which drawing into a window needs";
-    return nullptr;
-}
-
-std::optional<QSize> X11Display::WindowSize(std::uint32_t /*id*/) const {
-    return std::nullopt;
-}
-
-#endif
 
 X11Display::X11Display(std::unique_ptr<Connection> connection, std::uint32_t root)
     : m_connection(std::move(connection))

@@ -14,7 +14,7 @@ namespace chronivo {
 class X11Display {
 public:
     // Connects to the display named `name` (as in DISPLAY). Null, with the reason in `error`, when
-    // the program was built without X11 support or the server does not answer.
+    // the server does not answer or has no such screen.
     static std::unique_ptr<X11Display> Open(const std::string& name, std::string* error);
     ~X11Display();
 

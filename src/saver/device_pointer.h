@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QPointF>
 
+#include <optional>
+
 namespace chronivo {
 
 // The system pointer in device pixels: the screen's own pixels, whatever scale factor Qt puts
@@ -18,6 +20,12 @@ public:
     // the pointer, by whole logical pixels.
     static bool MoveTo(QPoint devicePixels);
 };
+
+// The platform's own pointer, where it measures in device pixels (the X server's on X11): where
+// it is, and putting it somewhere. Nothing, and false, where only Qt knows the pointer. One
+// implementation per platform, chosen by the build.
+std::optional<QPoint> NativePointerPosition();
+bool NativePointerMoveTo(QPoint devicePixels);
 
 // A logical position scaled to device pixels, `ratio` device pixels to each logical one, and
 // rounded to the nearest.
