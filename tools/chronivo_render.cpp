@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
     }
     const auto& options = std::get<chronivo::RenderOptions>(parsed);
 
-    std::unique_ptr<chronivo::QSettingsStore> store;
+    std::unique_ptr<chronivo::ProfileStore> store;
     if (options.settingsFile.isEmpty()) {
-        store = chronivo::QSettingsStore::ForCurrentUser();
+        store = chronivo::CurrentUserStore();
     } else {
         const std::string problem = chronivo::SettingsFileProblem(options.settingsFile);
         if (!problem.empty()) {

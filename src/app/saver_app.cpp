@@ -56,7 +56,7 @@ std::int64_t ReplacementWaitMs(const std::optional<TimeSample>& last, TimeSample
 }
 
 SaverApp::SaverApp()
-    : SaverApp(QSettingsStore::ForCurrentUser(), SystemClock()) {}
+    : SaverApp(CurrentUserStore(), SystemClock()) {}
 
 SaverApp::SaverApp(std::unique_ptr<ProfileStore> store, const Clock& clock)
     : m_store(std::move(store))

@@ -4,46 +4,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStringList>
 #include <QVariant>
 
 namespace chronivo {
-
-namespace {
-
-#ifdef Q_OS_WIN
-constexpr char kRegistryKey[] = "HKEY_CURRENT_USER\\Software\\Velstrand\\Utilities\\Chronivo";
-#endif
-
-#ifdef Q_OS_WIN
-// The registry keeps each value on its own; QSettings stores an int as REG_DWORD and a text as
-// REG_SZ.
-QVariant ReadRegistryValue(const QString& key, const QString& section, const QString& name) {
-    QSettings settings(key, QSettings::NativeFormat);
-    settings.beginGroup(section);
-    return settings.value(name);
-}
-
-QString WriteRegistryValue(const QString& key, const QString& section, const QString& name,
-                           const QVariant& value) {
-    if (name.isEmpty())
-        return QStringLiteral("The settings could not be saved to %1: no setting name was given.")
-            .arg(key);
-    QSettings settings(key, QSettings::NativeFormat);
-    settings.beginGroup(section);
-    settings.setValue(name, value);
-    settings.endGroup();
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        return QStringLiteral("The settings could not be saved to the registry key %1\\%2: access "
-                              "was denied.")
-            .arg(key, section);
-    return QString();
-}
-#endif
-
-} // namespace
 
 bool ProfileStore::WriteProfileValues(const QString& section,
                                       std::span<const ProfileValue> values) {
@@ -59,17 +23,6 @@ bool ProfileStore::WriteProfileValues(const QString& section,
 
 QSettingsStore::QSettingsStore(QString iniPath)
     : m_location(std::move(iniPath)) {}
-
-std::unique_ptr<QSettingsStore> QSettingsStore::ForCurrentUser() {
-#ifdef Q_OS_WIN
-    std::unique_ptr<QSettingsStore> store(new QSettingsStore());
-    store->m_location = QString::fromLatin1(kRegistryKey);
-    store->m_native = true;
-    return store;
-#else
-    return std::make_unique<QSettingsStore>(DefaultIniPath());
-#endif
-}
 
 QString QSettingsStore::DefaultIniPath() {
     return IniPathFor(qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath());
@@ -106,19 +59,6 @@ bool QSettingsStore::WriteProfileString(const QString& section, const QString& k
 
 bool QSettingsStore::WriteProfileValues(const QString& section,
                                         std::span<const ProfileValue> values) {
-#ifdef Q_OS_WIN
-    if (m_native) {
-        for (const ProfileValue& value : values) {
-            // A value the user left as shown keeps what the registry holds now.
-            if (value.keepStored && ReadRegistryValue(m_location, section, value.key).isValid())
-                continue;
-            m_lastError = WriteRegistryValue(m_location, section, value.key, value.value);
-            if (!m_lastError.isEmpty())
-                return false;
-        }
-        return true;
-    }
-#endif
     m_lastError = WriteIniValues(m_location, section, values);
     return m_lastError.isEmpty();
 }
@@ -136,10 +76,6 @@ QString QSettingsStore::ReadProblem() const {
 }
 
 QVariant QSettingsStore::Read(const QString& section, const QString& key) const {
-#ifdef Q_OS_WIN
-    if (m_native)
-        return ReadRegistryValue(m_location, section, key);
-#endif
     // The section is parsed again only when the file is not the one read last time.
     const QFileInfo file(m_location);
     SectionRead& cached = m_sections[section];

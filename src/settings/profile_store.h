@@ -42,19 +42,19 @@ public:
     virtual QString ReadProblem() const { return QString(); }
 };
 
-// The profile kept by QSettings: an INI file on Linux and macOS, the registry on Windows. The INI
-// file is read once and read again only when it has changed on disk, so a large file costs one
-// parse per start, and every write replaces it whole (see WriteIniValues). A failed write leaves
-// the store as it was and LastError() says why.
+// The current user's profile, where this platform keeps it: on Windows the registry key
+// HKEY_CURRENT_USER\Software\Velstrand\Utilities\Chronivo, elsewhere the INI file
+// QSettingsStore::DefaultIniPath(). One implementation per platform, chosen by the build.
+std::unique_ptr<ProfileStore> CurrentUserStore();
+
+// The profile kept in an INI file, read and written as QSettings reads it. The file is read once
+// and read again only when it has changed on disk, so a large file costs one parse per start, and
+// every write replaces it whole (see WriteIniValues). A failed write leaves the store as it was and
+// LastError() says why.
 class QSettingsStore final : public ProfileStore {
 public:
     // An INI file at the given path.
     explicit QSettingsStore(QString iniPath);
-
-    // The current user's profile: on Windows the registry key
-    // HKEY_CURRENT_USER\Software\Velstrand\Utilities\Chronivo, elsewhere the INI file
-    // DefaultIniPath().
-    static std::unique_ptr<QSettingsStore> ForCurrentUser();
 
     // $XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf, with ~/.config when the variable is
     // not set.
@@ -73,11 +73,10 @@ public:
     QString LastError() const override;
     QString ReadProblem() const override;
 
-    // Where the values are kept: the INI file's path or the registry key.
+    // The INI file's path.
     QString Location() const;
 
 private:
-    QSettingsStore() = default;
     QVariant Read(const QString& section, const QString& key) const;
 
     // One section of the INI file as last read, with what identified the file then.
@@ -89,7 +88,6 @@ private:
     };
 
     QString m_location;
-    bool m_native = false;
     QString m_lastError;
     mutable QHash<QString, SectionRead> m_sections;
     mutable QString m_readProblem;

@@ -163,7 +163,7 @@ TEST_F(ProfileStoreFailureTest, SettingsPathBelowARegularFileFails) {
     const QString blocker = Root() + QStringLiteral("/blocker");
     PutFile(blocker, "just a file\n");
     SetConfigHome(blocker + QStringLiteral("/config"));
-    auto store = QSettingsStore::ForCurrentUser();
+    auto store = std::make_unique<QSettingsStore>(QSettingsStore::DefaultIniPath());
     EXPECT_FALSE(store->WriteProfileInt(kSection, QStringLiteral("Option"), 1));
     const QString error = store->LastError();
     EXPECT_TRUE(error.contains(store->Location())) << error.toStdString();

@@ -148,7 +148,7 @@ TEST_F(ProfileStoreTest, HandWrittenTextWithCommasReadsAsWritten) {
 TEST_F(ProfileStoreTest, NextReaderSeesEachWrite) {
     // Writes of equal size in quick succession are each seen by the next read, through this
     // store and through a second one on the same file.
-    auto other = QSettingsStore::ForCurrentUser();
+    auto other = std::make_unique<QSettingsStore>(QSettingsStore::DefaultIniPath());
     for (int value = 0; value < 10; ++value) {
         ASSERT_TRUE(m_store->WriteProfileInt(kSection, QStringLiteral("Option"), value));
         EXPECT_EQ(m_store->GetProfileInt(kSection, QStringLiteral("Option"), kDefault), value);
@@ -164,7 +164,7 @@ TEST_F(ProfileStoreTest, AnotherProcessSeesTheWriteAndViceVersa) {
     const pid_t child = fork();
     ASSERT_NE(child, -1);
     if (child == 0) {
-        auto store = QSettingsStore::ForCurrentUser();
+        auto store = std::make_unique<QSettingsStore>(QSettingsStore::DefaultIniPath());
         const bool ok = store->GetProfileInt(kSection, QStringLiteral("Option"), kDefault) == 1 &&
                         store->WriteProfileInt(kSection, QStringLiteral("Option"), 2);
         _exit(ok ? 0 : 1);
@@ -347,7 +347,7 @@ TEST_F(ProfileStoreTest, NothingLandsInTheWorkingDirectory) {
     ASSERT_TRUE(QDir::setCurrent(work));
     m_store->GetProfileInt(kSection, QStringLiteral("Option"), 0);
     const bool written = m_store->WriteProfileInt(kSection, QStringLiteral("Option"), 1);
-    auto fresh = QSettingsStore::ForCurrentUser();
+    auto fresh = std::make_unique<QSettingsStore>(QSettingsStore::DefaultIniPath());
     const int read = fresh->GetProfileInt(kSection, QStringLiteral("Option"), 0);
     ASSERT_TRUE(QDir::setCurrent(previous));
     EXPECT_TRUE(written);

@@ -124,7 +124,7 @@ TEST(SettingsIniPath, FollowsXdgConfigHome) {
 }
 
 TEST_F(SettingsKeysTest, CurrentUserStoreUsesTheXdgConfigHomeOfTheEnvironment) {
-    // ForCurrentUser reads XDG_CONFIG_HOME when it is made: the fixture pointed it at a
+    // DefaultIniPath reads XDG_CONFIG_HOME when it is asked: the fixture pointed it at a
     // temporary folder.
     EXPECT_EQ(QSettingsStore::DefaultIniPath(), IniPath());
     EXPECT_EQ(m_store->Location(), IniPath());

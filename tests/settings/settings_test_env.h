@@ -48,7 +48,7 @@ protected:
         if (const char* previous = std::getenv("XDG_CONFIG_HOME"))
             m_previousXdg = std::string(previous);
         SetConfigHome(ConfigHome());
-        m_store = QSettingsStore::ForCurrentUser();
+        m_store = std::make_unique<QSettingsStore>(QSettingsStore::DefaultIniPath());
     }
 
     void TearDown() override {
