@@ -26,4 +26,8 @@ QString CommandTextFromRaw(const QString& rawCommandLine);
 // (empty when there are no arguments). Arguments are decoded as the system's 8-bit encoding.
 QString CommandTextFromArgs(int argc, const char* const* argv);
 
+// The text after the program name of this process: from the raw command line on Windows, from
+// `argv` elsewhere. One implementation per platform, chosen by the build.
+QString CommandTextOfProcess(int argc, char** argv);
+
 } // namespace chronivo

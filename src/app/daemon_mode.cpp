@@ -107,7 +107,7 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
 
     int idleMs = request.afterMs.value_or(0);
     if (!request.afterMs) {
-        const auto store = QSettingsStore::ForCurrentUser();
+        const auto store = CurrentUserStore();
         const int minutes = ReadInt(*store, keys::StartAfter, Reader::Saver);
         if (minutes < 1) {
             Say(QStringLiteral("the saver is not set to start by itself (StartAfter is %1); "

@@ -18,12 +18,6 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <csignal>
-#endif
-
 namespace {
 
 constexpr char kUsage[] =
@@ -47,25 +41,10 @@ constexpr char kUsage[] =
     "Letter case does not matter for /s and /c; the text after the program name must be\n"
     "exactly one of the switches above, so \"/s extra\" opens the settings dialog.\n";
 
-// The text after the program name, as the mode is chosen from.
-QString CommandText(int argc, char** argv) {
-#ifdef _WIN32
-    (void)argc;
-    (void)argv;
-    return chronivo::CommandTextFromRaw(QString::fromWCharArray(GetCommandLineW()));
-#else
-    return chronivo::CommandTextFromArgs(argc, argv);
-#endif
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-#ifndef _WIN32
-    // A write past the file-size limit then fails with EFBIG, which the writer reports, instead
-    // of the signal killing the process with a file half written.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    chronivo::IgnoreFileSizeSignal();
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, stdout);
         return 0;
@@ -94,7 +73,7 @@ int main(int argc, char** argv) {
         return chronivo::RunHackMode(hack, argc, argv);
     }
     // Read before QApplication takes its own options out of argv.
-    const QString text = CommandText(argc, argv);
+    const QString text = chronivo::CommandTextOfProcess(argc, argv);
 
     // Without a display Qt would abort the process with a core dump; one line says why instead.
     if (const std::string problem =

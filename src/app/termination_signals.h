@@ -16,17 +16,17 @@ namespace chronivo {
 // InstallTerminationHandlers() sets the handlers; a signal that comes before a watcher exists is
 // kept and reported by the first watcher as soon as the event loop runs. The handler only writes
 // the signal's number to a pipe (the self-pipe pattern), which is all a handler may safely do.
-// POSIX only; elsewhere installing fails.
+// POSIX only; elsewhere installing fails. One implementation per platform, chosen by the build.
 bool InstallTerminationHandlers();
 
 // The signal by which the idle watcher tells the saver it started that the desktop saw input
 // (see SaverApp::InputElsewhere). Its handler reports it through the same pipe.
-#ifdef _WIN32
-inline constexpr int kInputElsewhereSignal = 0;
-#else
-inline constexpr int kInputElsewhereSignal = SIGUSR1;
-#endif
+extern const int kInputElsewhereSignal;
 bool InstallInputElsewhereHandler();
+
+// A write past the file-size limit then fails with EFBIG, which the writer reports, instead of
+// the signal killing the process with a file half written. Nothing where there is no such signal.
+void IgnoreFileSizeSignal();
 
 // Reports the signals caught by the handlers, from the event loop. At most one watcher at a time.
 class TerminationWatcher : public QObject {

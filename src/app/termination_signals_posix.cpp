@@ -2,23 +2,22 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <initializer_list>
 
-#ifndef _WIN32
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-#endif
 
 namespace chronivo {
+
+const int kInputElsewhereSignal = SIGUSR1;
 
 namespace {
 
 // Read end [0] and write end [1] of the self-pipe; -1 until the handlers are installed.
 int s_signalPipe[2] = {-1, -1};
 
-#ifndef _WIN32
 extern "C" void OnTerminationSignal(int signalNumber) {
     // Only async-signal-safe calls here; errno is kept for the code the signal interrupted.
     const int savedErrno = errno;
@@ -27,14 +26,9 @@ extern "C" void OnTerminationSignal(int signalNumber) {
     [[maybe_unused]] const ssize_t written = write(s_signalPipe[1], &byte, 1);
     errno = savedErrno;
 }
-#endif
 
 // Makes the self-pipe once and sends `signals` to its handler; false when either fails.
 bool InstallPipeHandlers(std::initializer_list<int> signals) {
-#ifdef _WIN32
-    (void)signals;
-    return false;
-#else
     if (s_signalPipe[0] < 0) {
         int ends[2] = {-1, -1};
         if (pipe(ends) != 0) {
@@ -59,10 +53,13 @@ bool InstallPipeHandlers(std::initializer_list<int> signals) {
         }
     }
     return true;
-#endif
 }
 
 } // namespace
+
+void IgnoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 bool InstallTerminationHandlers() {
     return InstallPipeHandlers({SIGTERM, SIGINT});
@@ -83,13 +80,11 @@ TerminationWatcher::TerminationWatcher() {
 TerminationWatcher::~TerminationWatcher() = default;
 
 void TerminationWatcher::OnReadable() {
-#ifndef _WIN32
     unsigned char byte = 0;
     // Every signal that came is reported once, in order.
     while (read(s_signalPipe[0], &byte, 1) == 1) {
         Q_EMIT Received(byte);
     }
-#endif
 }
 
 } // namespace chronivo
