@@ -21,24 +21,28 @@ readonly FIRST_Y=$((START_Y - 100))
 # The program's windows are the ones expected ($1, lines as app_windows prints them).
 windows_are() { [ "$(app_windows)" = "$1" ]; }
 
-# Starts the saver and waits until its windows are the ones expected ($1).
+# Nothing but the saver's background around the pointer: one colour in the 30 x 30 pixels
+# that its image would cover.
+pointer_hidden() {
+    [ "$(as_wl_user grim -g "$((START_X - 10)),$((START_Y - 10)) 30x30" -t ppm - |
+        convert ppm:- -format %k info:)" = 1 ]
+}
+
+# Starts the saver and waits until its windows are the ones expected ($1) and the pointer, still
+# where it was, has entered the saver and been hidden. Only then do the movements the cases make
+# come after the pointer's entry: sway may place it over a new window a moment after the window
+# shows, and an entry that came with a movement would make that movement none for the saver.
 start_saver() {
     wl_move "$START_X" "$START_Y"
     start_wl_app /s
     wait_until "the saver's windows" windows_are "$1"
+    wait_until "the pointer to be hidden" pointer_hidden
 }
 
 # The screen's colour at (x, y) of output $1 as rrggbb, from grim.
 output_pixel() {
     as_wl_user grim -o "$1" -t ppm - | convert ppm:- -format "%[hex:u.p{$2,$3}]" info: |
         tr 'A-F' 'a-f'
-}
-
-# Nothing but the saver's background around the pointer: one colour in the 30 x 30 pixels
-# that its image would cover.
-pointer_hidden() {
-    [ "$(as_wl_user grim -g "$((START_X - 10)),$((START_Y - 10)) 30x30" -t ppm - |
-        convert ppm:- -format %k info:)" = 1 ]
 }
 
 # The first movement only records where the pointer is.
@@ -53,7 +57,6 @@ key)
     # Full screen on the only output, with the keyboard, and no pointer drawn over it; any key
     # then closes. ARG: an xkb key.
     start_saver "HEADLESS-1 0 0 $WL_W $WL_H focused"
-    wait_until "the pointer to be hidden" pointer_hidden
     expect_running "showing the saver closed it"
     wl_key "$ARG"
     expect_exit 0
