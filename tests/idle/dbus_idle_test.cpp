@@ -4,6 +4,7 @@
 // thread of their own, as the real services answer from their own processes. The session
 // managers and the monitors' watches are tried end to end (daemon_e2e.sh).
 #include "idle/dbus_idle_source.h"
+#include "idle/screen_saver_service.h"
 #include "idle/session_inhibitors.h"
 
 #include <QDBusConnectionInterface>
