@@ -29,8 +29,6 @@ public:
     // Takes org.freedesktop.ScreenSaver when it is free, reads logind's answers, follows their
     // changes and starts asking the others.
     void Start();
-    // Asks the session managers and our own service now, without waiting for the next poll.
-    void Check();
     bool Inhibited() const { return m_inhibited; }
     bool Locked() const { return m_locked; }
     bool OwnsScreenSaver() const { return m_service != nullptr; }
@@ -57,6 +55,8 @@ private Q_SLOTS:
                              const QStringList& invalidated);
 
 private:
+    // Asks the session managers and our own service now, without waiting for the next poll.
+    void Check();
     // Emits Changed when the answers together differ from the last ones given.
     void PublishInhibited();
     // Takes the session's lock state, with LockChanged when it differs.

@@ -16,24 +16,9 @@ namespace {
 // The programs this process started as the session's watcher, as canonical paths.
 QStringList s_startedWatchers;
 
-// The lock at `path`, taken for this process when it can be.
-SessionWatcherLock TakeWatcherLockAt(const QString& path) {
-    SessionWatcherLock lock;
-    lock.file = std::make_unique<QLockFile>(path);
-    lock.attempt = TakeWatcherLock(*lock.file);
-    return lock;
-}
-
-} // namespace
-
-SessionWatcherLock::SessionWatcherLock() = default;
-SessionWatcherLock::SessionWatcherLock(SessionWatcherLock&&) noexcept = default;
-SessionWatcherLock::~SessionWatcherLock() = default;
-
-bool StartedAsWatcher(const QString& program) {
-    return s_startedWatchers.contains(program);
-}
-
+// Takes the watcher's lock for this process. What cannot be a watcher's lock is cleared first: a
+// link or a file of another user's in the lock's place, and a lock naming a process that is no
+// watcher of this user's (only when nobody holds that lock file).
 WatcherLockTry TakeWatcherLock(QLockFile& lock) {
     WatcherLockTry result;
     const QString path = lock.fileName();
@@ -80,6 +65,24 @@ WatcherLockTry TakeWatcherLock(QLockFile& lock) {
         QStringLiteral("the lock file %1 is held, but not by an idle watcher of yours: %2")
             .arg(path, notWatcher);
     return result;
+}
+
+// The lock at `path`, taken for this process when it can be.
+SessionWatcherLock TakeWatcherLockAt(const QString& path) {
+    SessionWatcherLock lock;
+    lock.file = std::make_unique<QLockFile>(path);
+    lock.attempt = TakeWatcherLock(*lock.file);
+    return lock;
+}
+
+} // namespace
+
+SessionWatcherLock::SessionWatcherLock() = default;
+SessionWatcherLock::SessionWatcherLock(SessionWatcherLock&&) noexcept = default;
+SessionWatcherLock::~SessionWatcherLock() = default;
+
+bool StartedAsWatcher(const QString& program) {
+    return s_startedWatchers.contains(program);
 }
 
 SessionWatcherLock TakeSessionWatcherLock() {

@@ -31,11 +31,6 @@ struct WatcherLockTry {
     QString cleared;    // what was cleared before the lock was taken, in words; empty for nothing
 };
 
-// Takes the watcher's lock for this process. What cannot be a watcher's lock is cleared first: a
-// link or a file of another user's in the lock's place, and a lock naming a process that is no
-// watcher of this user's (only when nobody holds that lock file).
-WatcherLockTry TakeWatcherLock(QLockFile& lock);
-
 // The session's watcher lock as this process tried to take it: held by `file` for as long as that
 // lives when `attempt.taken`. Without a safe place for it, `file` is null and `attempt.problem`
 // says what is wrong with the folder.
