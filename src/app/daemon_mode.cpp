@@ -2,35 +2,24 @@
 
 #include "app/termination_signals.h"
 #include "idle/blank_watch.h"
-#include "idle/dbus_idle_source.h"
-#include "idle/desktop_blank.h"
-#include "idle/idle_watcher.h"
-#include "idle/overview.h"
+#include "idle/idle_sources.h"
+#include "idle/saver_process.h"
+#include "idle/session_blank.h"
 #include "idle/session_inhibitors.h"
-#include "idle/watcher_control.h"
-#include "idle/wayland_idle_source.h"
-#include "idle/x11_idle_source.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
+#include "watcher/watcher_control.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QLockFile>
-#include <QProcess>
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
-#include <vector>
+#include <string>
 
 namespace chronivo {
 
 namespace {
-
-constexpr int kMaxAfterMinutes = 24 * 60;
-
-// How long a saver that was asked to end may take before it is killed, milliseconds.
-constexpr int kSaverEndMs = 3000;
 
 void Say(const QString& line) {
     std::fprintf(stderr, "chronivo: %s\n", line.toLocal8Bit().constData());
@@ -45,7 +34,7 @@ std::optional<int> AfterMs(const std::string& text) {
         return std::nullopt;
     }
     const int value = std::stoi(digits);
-    const int limit = seconds ? kMaxAfterMinutes * 60 : kMaxAfterMinutes;
+    const int limit = seconds ? kStartAfterMaxMinutes * 60 : kStartAfterMaxMinutes;
     if (value < 1 || value > limit) {
         return std::nullopt;
     }
@@ -70,8 +59,9 @@ std::optional<DaemonRequest> ParseDaemonArguments(const std::vector<std::string>
             }
             request.afterMs = AfterMs(args[++i]);
             if (!request.afterMs) {
-                request.error =
-                    "--after takes 1 to 1440 minutes or 1s to 86400s, not '" + args[i] + "'";
+                request.error = "--after takes 1 to " + std::to_string(kStartAfterMaxMinutes) +
+                                " minutes or 1s to " + std::to_string(kStartAfterMaxMinutes * 60) +
+                                "s, not '" + args[i] + "'";
                 break;
             }
         } else {
@@ -90,18 +80,12 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
     const QCoreApplication app(argc, argv);
 
     // One watcher a session, by a lock in a folder only this user can reach.
-    const WatcherLockPlace place = SessionWatcherLockPlace();
-    if (place.path.isEmpty()) {
-        Say(place.problem);
-        return 1;
+    const SessionWatcherLock lock = TakeSessionWatcherLock();
+    if (!lock.attempt.cleared.isEmpty()) {
+        Say(lock.attempt.cleared);
     }
-    QLockFile lock(place.path);
-    const WatcherLockTry locking = TakeWatcherLock(lock);
-    if (!locking.cleared.isEmpty()) {
-        Say(locking.cleared);
-    }
-    if (!locking.taken) {
-        Say(locking.problem);
+    if (!lock.attempt.taken) {
+        Say(lock.attempt.problem);
         return 1;
     }
 
@@ -115,35 +99,13 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
                     .arg(minutes));
             return 0;
         }
-        idleMs = minutes > kMaxAfterMinutes ? kMaxAfterMinutes * 60000 : minutes * 60000;
+        idleMs = minutes > kStartAfterMaxMinutes ? kStartAfterMaxMinutes * 60000 : minutes * 60000;
     }
 
-    // The first source the session offers, in this order: the Wayland compositor's own idle
-    // notifications, the desktop's idle monitor on the session bus, the X server's count.
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    std::vector<std::unique_ptr<IdleSource>> candidates;
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        candidates.emplace_back(
-            std::make_unique<WaylandIdleSource>(WaylandIdleSource::Protocol::ExtIdleNotify));
-        candidates.emplace_back(
-            std::make_unique<WaylandIdleSource>(WaylandIdleSource::Protocol::KdeIdle));
-    }
-    candidates.emplace_back(DBusIdleSource::Mutter(bus));
-    candidates.emplace_back(DBusIdleSource::Muffin(bus));
-    candidates.emplace_back(std::make_unique<X11IdleSource>());
-    IdleSource* source = nullptr;
-    for (const auto& candidate : candidates) {
-        if (candidate->Start(idleMs)) {
-            source = candidate.get();
-            break;
-        }
-    }
+    const std::unique_ptr<IdleSource> source = StartFirstIdleSource(bus, idleMs);
     if (source == nullptr) {
-        Say(QStringLiteral("no idle source in this session: looked for the Wayland idle "
-                           "protocols on WAYLAND_DISPLAY '%1', GNOME's and Cinnamon's idle "
-                           "monitors on the session bus and the X11 screen-saver extension on "
-                           "DISPLAY '%2'")
-                .arg(qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY")));
+        Say(NoIdleSourceText());
         return 1;
     }
     const auto log = [&request](const QString& line) {
@@ -161,31 +123,13 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
         Say(first);
     }
 
-    IdleWatcher watcher;
-    QProcess saver;
-    saver.setProcessChannelMode(QProcess::ForwardedChannels);
-    const auto handle = [&](WatchEvent event) {
-        const WatchAction action = watcher.On(event);
-        log(QStringLiteral("%1: %2").arg(QString::fromLatin1(WatchEventName(event)),
-                                         QString::fromLatin1(WatchActionName(action))));
-        if (action == WatchAction::StartSaver) {
-            // GNOME's overview would take the saver's window in as a small picture.
-            if (LeaveOverview(bus)) {
-                log(QStringLiteral("closed GNOME's Activities overview for the saver"));
-            }
-            saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("/s")});
-        } else if (action == WatchAction::StopSaver) {
-            saver.terminate();
-        } else if (action == WatchAction::TellSaverOfInput && saver.processId() > 0) {
-            ::kill(static_cast<pid_t>(saver.processId()), kInputElsewhereSignal);
-        }
-    };
+    SaverProcess saver(bus, kInputElsewhereSignal, log);
     InhibitorWatch inhibitors(bus, QDBusConnection::systemBus());
     QObject::connect(&inhibitors, &InhibitorWatch::Changed, [&](bool inhibited) {
-        handle(inhibited ? WatchEvent::Inhibited : WatchEvent::Uninhibited);
+        saver.Handle(inhibited ? WatchEvent::Inhibited : WatchEvent::Uninhibited);
     });
     QObject::connect(&inhibitors, &InhibitorWatch::LockChanged, [&](bool locked) {
-        handle(locked ? WatchEvent::Locked : WatchEvent::Unlocked);
+        saver.Handle(locked ? WatchEvent::Locked : WatchEvent::Unlocked);
     });
     inhibitors.Start();
     if (inhibitors.HasSessionBus()) {
@@ -195,41 +139,25 @@ int RunDaemonMode(const DaemonRequest& request, int& argc, char** argv) {
     }
     BlankWatch blank(bus);
     QObject::connect(&blank, &BlankWatch::Changed, [&](bool blanked) {
-        handle(blanked ? WatchEvent::Blanked : WatchEvent::Unblanked);
+        saver.Handle(blanked ? WatchEvent::Blanked : WatchEvent::Unblanked);
     });
     blank.Start(inhibitors.OwnsScreenSaver());
-    QObject::connect(source, &IdleSource::Idle, [&] { handle(WatchEvent::Idle); });
-    QObject::connect(source, &IdleSource::Resumed, [&] { handle(WatchEvent::Resumed); });
+    QObject::connect(source.get(), &IdleSource::Idle, [&] { saver.Handle(WatchEvent::Idle); });
+    QObject::connect(source.get(), &IdleSource::Resumed,
+                     [&] { saver.Handle(WatchEvent::Resumed); });
     // The session has ended with its display: the watcher ends too (exit code 0), freeing the
     // lock for the next session's watcher.
-    QObject::connect(source, &IdleSource::Lost, [&] {
+    QObject::connect(source.get(), &IdleSource::Lost, [&] {
         Say(QStringLiteral("%1 is gone; the idle watcher ends").arg(source->Provider()));
         QCoreApplication::quit();
     });
-    QObject::connect(&saver, &QProcess::finished, [&] {
-        if (watcher.Showing()) {
-            handle(WatchEvent::SaverGone);
-        }
-    });
-    QObject::connect(&saver, &QProcess::errorOccurred, [&](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart && watcher.Showing()) {
-            handle(WatchEvent::SaverGone);
-        }
-    });
-
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::Received, [&](int) {
         log(QStringLiteral("ending"));
         QCoreApplication::quit();
     });
     const int code = QCoreApplication::exec();
-    if (saver.state() != QProcess::NotRunning) {
-        saver.terminate();
-        if (!saver.waitForFinished(kSaverEndMs)) {
-            saver.kill();
-            saver.waitForFinished(kSaverEndMs);
-        }
-    }
+    saver.End();
     return code;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "config/config_dialog.h"
+#include "idle/session_blank.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
 #include "settings/profile_store.h"
@@ -109,10 +110,11 @@ bool SaverApp::InitInstance(const QString& commandLine) {
         }
         return true;
     case StartMode::ConfigWithParent:
-        RunConfigDialog(QApplication::activeWindow(), *m_store, m_clock);
+        RunConfigDialog(QApplication::activeWindow(), *m_store,
+                        ReadDesktopBlank(ThisDesktopSession()), m_clock);
         return false;
     case StartMode::ConfigWithoutParent:
-        RunConfigDialog(nullptr, *m_store, m_clock);
+        RunConfigDialog(nullptr, *m_store, ReadDesktopBlank(ThisDesktopSession()), m_clock);
         return false;
     }
     return false;

@@ -283,10 +283,11 @@ void ConfigDialog::changeEvent(QEvent* event) {
     }
 }
 
-void RunConfigDialog(QWidget* parent, ProfileStore& store, const Clock& clock) {
+void RunConfigDialog(QWidget* parent, ProfileStore& store,
+                     const std::optional<DesktopBlank>& desktopBlank, const Clock& clock) {
     ConfigDialog dialog(parent, store, clock);
     dialog.SetStartAfterPlaces(SessionStartAfterPlaces());
-    dialog.SetDesktopBlank(ReadDesktopBlank(ThisDesktopSession()));
+    dialog.SetDesktopBlank(desktopBlank);
     dialog.exec();
 }
 

@@ -165,7 +165,10 @@ private:
 };
 
 // Runs the dialog modally over `parent` (over the screen when null) and returns once it has
-// closed, after OK and after cancelling alike.
-void RunConfigDialog(QWidget* parent, ProfileStore& store, const Clock& clock = SystemClock());
+// closed, after OK and after cancelling alike. `desktopBlank` is the session's own blank, read by
+// the caller, which can reach the display server.
+void RunConfigDialog(QWidget* parent, ProfileStore& store,
+                     const std::optional<DesktopBlank>& desktopBlank,
+                     const Clock& clock = SystemClock());
 
 } // namespace chronivo

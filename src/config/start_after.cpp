@@ -1,6 +1,6 @@
 #include "config/start_after.h"
 
-#include "idle/watcher_control.h"
+#include "watcher/watcher_control.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -110,15 +110,14 @@ QStringList ApplyStartAfter(int minutes, const StartAfterPlaces& places) {
     if (!places.watcherProgram.isEmpty()) {
         // A running watcher may wait for the old time, or should not run at all any more.
         QString why;
-        if (!StopWatcher(3000, &why)) {
+        const WatcherStop stop = StopWatcher(3000, &why);
+        if (stop == WatcherStop::StillRunning) {
             problems << QStringLiteral("The idle watcher of this session did not end%1; it keeps "
                                        "its old setting until you log in again.")
                             .arg(why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
-        } else if (const WatcherLockPlace place = SessionWatcherLockPlace();
-                   on && place.path.isEmpty()) {
+        } else if (on && stop == WatcherStop::NoPlace) {
             // It would refuse to start for the same reason, in a log nobody reads.
-            problems << QStringLiteral("The idle watcher cannot run in this session: %1.")
-                            .arg(place.problem);
+            problems << QStringLiteral("The idle watcher cannot run in this session: %1.").arg(why);
         } else if (on && !StartWatcher(places.watcherProgram)) {
             problems << QStringLiteral("The idle watcher could not be started (%1).")
                             .arg(QDir::toNativeSeparators(places.watcherProgram));

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "idle/desktop_blank.h"
+#include "settings/settings_keys.h"
+#include "watcher/desktop_blank.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,9 +9,9 @@
 
 namespace chronivo {
 
-// "Start the saver after": the idle time the dialog offers, in minutes.
+// "Start the saver after": the idle time the dialog offers, in minutes, from this to
+// kStartAfterMaxMinutes.
 inline constexpr int kStartAfterMinMinutes = 1;
-inline constexpr int kStartAfterMaxMinutes = 24 * 60;
 // What the field shows while nothing (or 0, "off") is stored, unless the desktop's own blank
 // comes sooner (FirstStartAfterMinutes).
 inline constexpr int kStartAfterDefaultMinutes = 10;

@@ -28,7 +28,6 @@ public:
     // Starts listening and reads where each source stands now. `ownFreedesktopService`: the
     // watcher itself keeps org.freedesktop.ScreenSaver, which then says nothing of the screen.
     void Start(bool ownFreedesktopService);
-    bool Blanked() const { return m_blanked; }
 
 Q_SIGNALS:
     // The screen went dark (true) or shows again (false).

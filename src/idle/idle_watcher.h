@@ -38,10 +38,6 @@ public:
     WatchAction On(WatchEvent event);
 
     bool Showing() const { return m_showing; }
-    bool IdleNow() const { return m_idle; }
-    bool InhibitedNow() const { return m_inhibited; }
-    bool LockedNow() const { return m_locked; }
-    bool BlankedNow() const { return m_blanked; }
 
 private:
     // StartSaver when the saver should run and does not yet.

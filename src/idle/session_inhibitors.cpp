@@ -1,7 +1,10 @@
 #include "idle/session_inhibitors.h"
 
+#include "idle/screen_saver_service.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDBusVariant>
 
@@ -9,82 +12,21 @@ namespace chronivo {
 
 namespace {
 
-const QString kScreenSaverName = QStringLiteral("org.freedesktop.ScreenSaver");
-
 // How often the desktop's inhibitor services are asked, milliseconds.
 constexpr int kPollMs = 2000;
 
+const QString kLogind = QStringLiteral("org.freedesktop.login1");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
+const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+
+// Whether logind's list of blocked operations ("shutdown:idle:sleep") holds "idle".
+bool BlocksIdle(const QString& blocked) {
+    return blocked.split(QLatin1Char(':')).contains(QStringLiteral("idle"));
+}
+
 } // namespace
-
-ScreenSaverService::ScreenSaverService(QDBusConnection bus)
-    : m_bus(std::move(bus)) {
-    m_callers.setConnection(m_bus);
-    m_callers.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
-    connect(&m_callers, &QDBusServiceWatcher::serviceUnregistered, this,
-            &ScreenSaverService::CallerGone);
-}
-
-// Programs use either path.
-const QString kScreenSaverPaths[] = {QStringLiteral("/org/freedesktop/ScreenSaver"),
-                                     QStringLiteral("/ScreenSaver")};
-
-ScreenSaverService::~ScreenSaverService() {
-    if (m_registered) {
-        for (const QString& path : kScreenSaverPaths) {
-            m_bus.unregisterObject(path);
-        }
-        m_bus.unregisterService(kScreenSaverName);
-    }
-}
-
-bool ScreenSaverService::Register() {
-    if (!m_bus.registerService(kScreenSaverName)) {
-        return false;
-    }
-    for (const QString& path : kScreenSaverPaths) {
-        m_bus.registerObject(path, this, QDBusConnection::ExportAllSlots);
-    }
-    m_registered = true;
-    return true;
-}
-
-uint ScreenSaverService::Inhibit(const QString& /*application*/, const QString& /*reason*/) {
-    const QString caller = calledFromDBus() ? message().service() : QString();
-    const uint cookie = m_nextCookie++;
-    if (!caller.isEmpty()) {
-        m_callers.addWatchedService(caller);
-        // A caller that left before its name was watched (a call sent without waiting for the
-        // answer, then gone) is never reported as leaving: asked now, after the watch is set, it
-        // is either still here, and its leaving will be reported, or gone, and its request with it.
-        const QDBusConnectionInterface* busDaemon = m_bus.interface();
-        if (busDaemon != nullptr && !busDaemon->isServiceRegistered(caller).value()) {
-            CallerGone(caller);
-            return cookie;
-        }
-    }
-    m_requests.emplace(cookie, caller);
-    Q_EMIT Changed();
-    return cookie;
-}
-
-void ScreenSaverService::UnInhibit(uint cookie) {
-    const QString caller = calledFromDBus() ? message().service() : QString();
-    const auto request = m_requests.find(cookie);
-    if (request == m_requests.end() || request->second != caller) {
-        return; // not a request of this caller's
-    }
-    m_requests.erase(request);
-    Q_EMIT Changed();
-}
-
-void ScreenSaverService::CallerGone(const QString& caller) {
-    m_callers.removeWatchedService(caller);
-    const std::size_t before = m_requests.size();
-    std::erase_if(m_requests, [&caller](const auto& request) { return request.second == caller; });
-    if (m_requests.size() != before) {
-        Q_EMIT Changed();
-    }
-}
 
 InhibitorWatch::InhibitorWatch(QDBusConnection bus, QDBusConnection system)
     : m_bus(std::move(bus))
@@ -96,6 +38,8 @@ InhibitorWatch::InhibitorWatch(QDBusConnection bus, QDBusConnection system)
     connect(&m_poll, &QTimer::timeout, this, &InhibitorWatch::Check);
 }
 
+InhibitorWatch::~InhibitorWatch() = default;
+
 void InhibitorWatch::Start() {
     if (m_bus.isConnected()) {
         auto service = std::make_unique<ScreenSaverService>(m_bus);
@@ -105,12 +49,27 @@ void InhibitorWatch::Start() {
         }
     }
     if (m_system.isConnected()) {
-        m_system.connect(QStringLiteral("org.freedesktop.login1"), m_sessionPath,
-                         QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("Lock"),
-                         this, SLOT(OnLock()));
+        m_system.connect(kLogind, m_sessionPath, kSession, QStringLiteral("Lock"), this,
+                         SLOT(OnLock()));
+        m_system.connect(kLogind, kManagerPath, kProperties, QStringLiteral("PropertiesChanged"),
+                         this, SLOT(OnManagerProperties(QString, QVariantMap, QStringList)));
+        m_system.connect(kLogind, SignalSessionPath(), kProperties,
+                         QStringLiteral("PropertiesChanged"), this,
+                         SLOT(OnSessionProperties(QString, QVariantMap, QStringList)));
     }
+    // Read once after the signals are followed, so that no change falls in between.
+    m_blocked = BlockedNow();
     m_poll.start();
     Check();
+    ReadLockedHint();
+}
+
+QString InhibitorWatch::SignalSessionPath() const {
+    QDBusMessage get = QDBusMessage::createMethodCall(kLogind, kManagerPath, kManager,
+                                                      QStringLiteral("GetSession"));
+    get << m_sessionPath.section(QLatin1Char('/'), -1);
+    const QDBusReply<QDBusObjectPath> reply = m_system.call(get, QDBus::Block, 1000);
+    return reply.isValid() ? reply.value().path() : m_sessionPath;
 }
 
 QString InhibitorWatch::ScreenSaverNote() const {
@@ -126,10 +85,46 @@ QString InhibitorWatch::ScreenSaverNote() const {
 }
 
 void InhibitorWatch::OnLock() {
-    if (!m_locked) {
-        m_locked = true;
-        Q_EMIT LockChanged(true);
+    SetLocked(true);
+    // A locker that never sets the hint would keep the saver away for good: the hint has the
+    // last word once the locker has had its time.
+    QTimer::singleShot(kPollMs, this, &InhibitorWatch::ReadLockedHint);
+}
+
+void InhibitorWatch::OnManagerProperties(const QString& interface, const QVariantMap& changed,
+                                         const QStringList& invalidated) {
+    const QString name = QStringLiteral("BlockInhibited");
+    if (interface != kManager) {
+        return;
     }
+    if (const auto value = changed.find(name); value != changed.end()) {
+        m_blocked = BlocksIdle(value->toString());
+        PublishInhibited();
+    } else if (invalidated.contains(name)) {
+        m_blocked = BlockedNow();
+        PublishInhibited();
+    }
+}
+
+void InhibitorWatch::OnSessionProperties(const QString& interface, const QVariantMap& changed,
+                                         const QStringList& invalidated) {
+    const QString name = QStringLiteral("LockedHint");
+    if (interface != kSession) {
+        return;
+    }
+    if (const auto value = changed.find(name); value != changed.end()) {
+        SetLocked(value->toBool());
+    } else if (invalidated.contains(name)) {
+        ReadLockedHint();
+    }
+}
+
+bool InhibitorWatch::BlockedNow() const {
+    return BlocksIdle(Logind(kManagerPath, kManager, QStringLiteral("BlockInhibited")).toString());
+}
+
+void InhibitorWatch::ReadLockedHint() {
+    SetLocked(Logind(m_sessionPath, kSession, QStringLiteral("LockedHint")).toBool());
 }
 
 QVariant InhibitorWatch::Logind(const QString& path, const QString& interface,
@@ -137,9 +132,8 @@ QVariant InhibitorWatch::Logind(const QString& path, const QString& interface,
     if (!m_system.isConnected()) {
         return {};
     }
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.login1"), path,
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(kLogind, path, kProperties, QStringLiteral("Get"));
     get << interface << name;
     const QDBusReply<QDBusVariant> reply = m_system.call(get, QDBus::Block, 1000);
     return reply.isValid() ? reply.value().variant() : QVariant();
@@ -158,7 +152,7 @@ bool InhibitorWatch::Ask(const QString& service, const QString& path, const QStr
 
 void InhibitorWatch::Check() {
     // 8: "the session may not be marked idle"; 4: "the screen settings may not change".
-    const bool inhibited =
+    m_asked =
         (m_service != nullptr && m_service->Inhibited()) ||
         Ask(QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
             QStringLiteral("org.gnome.SessionManager"), QStringLiteral("IsInhibited"), 8) ||
@@ -166,20 +160,17 @@ void InhibitorWatch::Check() {
             QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"),
             QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
             QStringLiteral("HasInhibition"), 4);
-    // logind: "idle" among the blocked operations, and this session's lock.
-    const bool blocked =
-        Logind(QStringLiteral("/org/freedesktop/login1"),
-               QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("BlockInhibited"))
-            .toString()
-            .split(QLatin1Char(':'))
-            .contains(QStringLiteral("idle"));
-    const bool locked = Logind(m_sessionPath, QStringLiteral("org.freedesktop.login1.Session"),
-                               QStringLiteral("LockedHint"))
-                            .toBool();
-    if ((inhibited || blocked) != m_inhibited) {
-        m_inhibited = inhibited || blocked;
+    PublishInhibited();
+}
+
+void InhibitorWatch::PublishInhibited() {
+    if ((m_asked || m_blocked) != m_inhibited) {
+        m_inhibited = m_asked || m_blocked;
         Q_EMIT Changed(m_inhibited);
     }
+}
+
+void InhibitorWatch::SetLocked(bool locked) {
     if (locked != m_locked) {
         m_locked = locked;
         Q_EMIT LockChanged(locked);

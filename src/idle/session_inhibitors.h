@@ -1,68 +1,34 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QDBusContext>
-#include <QDBusServiceWatcher>
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
+#include <QVariantMap>
 
-#include <map>
 #include <memory>
 
 namespace chronivo {
 
-// org.freedesktop.ScreenSaver's Inhibit and UnInhibit, kept by the watcher on sessions where
-// nobody else offers them (sway, Hyprland, a bare X11 session), so that video players and
-// presentation programs can hold the saver off there too. A caller's requests go when it leaves
-// the bus, so a crashed player does not hold the saver off for ever, and only the caller that made
-// a request can end it.
-class ScreenSaverService : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-public:
-    explicit ScreenSaverService(QDBusConnection bus);
-    // Gives the name and the object paths back.
-    ~ScreenSaverService() override;
-
-    // Takes the name and the usual object paths on the bus; false when someone else has it.
-    bool Register();
-    bool Inhibited() const { return !m_requests.empty(); }
-
-public Q_SLOTS:
-    // A request to hold the saver off; the cookie ends it.
-    uint Inhibit(const QString& application, const QString& reason);
-    // Ends the caller's own request of that cookie; another caller's cookie is ignored.
-    void UnInhibit(uint cookie);
-
-Q_SIGNALS:
-    void Changed();
-
-private:
-    void CallerGone(const QString& caller);
-
-    QDBusConnection m_bus;
-    std::map<uint, QString> m_requests; // cookie -> the caller's unique bus name
-    uint m_nextCookie = 1;
-    QDBusServiceWatcher m_callers;
-    bool m_registered = false;
-};
+class ScreenSaverService;
 
 // Whether anything on the session asks that no saver start: the desktop's session manager for
 // the programs that asked it (org.gnome.SessionManager's IsInhibited(8) on GNOME, MATE and
-// Cinnamon; KDE's power management HasInhibition(4)), logind's idle inhibitors (BlockInhibited
-// holding "idle"), all asked every two seconds, and the requests made to our own
-// ScreenSaverService where we own the name. Also whether logind says the session is locked
-// (LockedHint), so that the saver never comes up over a lock screen.
+// Cinnamon; KDE's power management HasInhibition(4)), asked every two seconds since those are
+// methods that announce no change, logind's idle inhibitors (BlockInhibited holding "idle"), and
+// the requests made to our own ScreenSaverService where we own the name. Also whether logind says
+// the session is locked (LockedHint), so that the saver never comes up over a lock screen. logind's
+// two properties are read once at Start and then followed through its PropertiesChanged signals.
 class InhibitorWatch : public QObject {
     Q_OBJECT
 public:
     // `bus` is the session bus, `system` the system bus where logind lives.
     InhibitorWatch(QDBusConnection bus, QDBusConnection system);
+    ~InhibitorWatch() override;
 
-    // Takes org.freedesktop.ScreenSaver when it is free and starts asking the others.
+    // Takes org.freedesktop.ScreenSaver when it is free, reads logind's answers, follows their
+    // changes and starts asking the others.
     void Start();
-    // Asks every source now, without waiting for the next poll.
-    void Check();
     bool Inhibited() const { return m_inhibited; }
     bool Locked() const { return m_locked; }
     bool OwnsScreenSaver() const { return m_service != nullptr; }
@@ -79,10 +45,29 @@ Q_SIGNALS:
 
 private Q_SLOTS:
     // logind asks the session's lock screen to come up: the saver goes at once, before the
-    // locker takes the screen, rather than at the next poll.
+    // locker takes the screen and sets the hint.
     void OnLock();
+    // logind's PropertiesChanged from the manager (BlockInhibited) and from this session
+    // (LockedHint): the new value, or for one only named as changed, the value read anew.
+    void OnManagerProperties(const QString& interface, const QVariantMap& changed,
+                             const QStringList& invalidated);
+    void OnSessionProperties(const QString& interface, const QVariantMap& changed,
+                             const QStringList& invalidated);
 
 private:
+    // Asks the session managers and our own service now, without waiting for the next poll.
+    void Check();
+    // Emits Changed when the answers together differ from the last ones given.
+    void PublishInhibited();
+    // Takes the session's lock state, with LockChanged when it differs.
+    void SetLocked(bool locked);
+    // Whether logind's BlockInhibited holds "idle" now.
+    bool BlockedNow() const;
+    // Takes logind's LockedHint as it is now.
+    void ReadLockedHint();
+    // This session's object as logind names it in its signals ("/org/freedesktop/login1/session/
+    // _32" for session "2"); m_sessionPath when logind does not say.
+    QString SignalSessionPath() const;
     // A boolean answer of `method` with `argument`; false when the service is absent or fails.
     bool Ask(const QString& service, const QString& path, const QString& interface,
              const QString& method, uint argument) const;
@@ -94,6 +79,8 @@ private:
     QString m_sessionPath; // this session's object at logind
     std::unique_ptr<ScreenSaverService> m_service;
     QTimer m_poll;
+    bool m_asked = false;   // a session manager or our own service holds the saver off
+    bool m_blocked = false; // logind blocks "idle"
     bool m_inhibited = false;
     bool m_locked = false;
 };

@@ -28,6 +28,10 @@ struct SettingKey {
     int saverDefault;
 };
 
+// The longest "StartAfter" the idle watcher and the dialog honour: a day, in minutes. A larger
+// stored value counts as this.
+inline constexpr int kStartAfterMaxMinutes = 24 * 60;
+
 // The table of keys. The dialog and the saver read and write only through these names, so a key
 // can never be spelt two ways.
 namespace keys {

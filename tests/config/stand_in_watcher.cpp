@@ -2,10 +2,9 @@
 // takes the watcher's lock as the watcher does and holds it until SIGTERM, or for a minute at
 // most, so a test that fails leaves nothing running. Any arguments but "--daemon" end it at once
 // with code 2, without the lock.
-#include "idle/watcher_control.h"
+#include "watcher/watcher_control.h"
 
 #include <QCoreApplication>
-#include <QLockFile>
 
 #include <csignal>
 #include <cstring>
@@ -21,12 +20,8 @@ int main(int argc, char** argv) {
     sigaddset(&terminate, SIGTERM);
     sigprocmask(SIG_BLOCK, &terminate, nullptr);
     const QCoreApplication app(argc, argv);
-    const chronivo::WatcherLockPlace place = chronivo::SessionWatcherLockPlace();
-    if (place.path.isEmpty()) {
-        return 1;
-    }
-    QLockFile lock(place.path);
-    if (!chronivo::TakeWatcherLock(lock).taken) {
+    const chronivo::SessionWatcherLock lock = chronivo::TakeSessionWatcherLock();
+    if (!lock.attempt.taken) {
         return 1;
     }
     const timespec most{60, 0};

@@ -4,6 +4,7 @@
 // thread of their own, as the real services answer from their own processes. The session
 // managers and the monitors' watches are tried end to end (daemon_e2e.sh).
 #include "idle/dbus_idle_source.h"
+#include "idle/screen_saver_service.h"
 #include "idle/session_inhibitors.h"
 
 #include <QDBusConnectionInterface>
@@ -70,32 +71,158 @@ protected:
     }
 };
 
+// What logind sends when a property of `path` changes: the new values in `changed`, or only the
+// names in `invalidated`, which the listener reads anew.
+void SendPropertiesChanged(const QDBusConnection& bus, const QString& path,
+                           const QString& interface, const QVariantMap& changed,
+                           const QStringList& invalidated = {}) {
+    QDBusMessage signal =
+        QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
+    signal << interface << changed << invalidated;
+    bus.send(signal);
+}
+
+const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
+const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/auto");
+const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
+
 TEST_F(DBusIdleTest, LogindsIdleBlockAndLockReachTheWatcher) {
     Fakes fakes;
     qunsetenv("XDG_SESSION_ID");
+    fakes.session.locked = true;
     InhibitorWatch watch(QDBusConnection::sessionBus(), QDBusConnection::sessionBus());
     QSignalSpy changed(&watch, &InhibitorWatch::Changed);
     QSignalSpy lock(&watch, &InhibitorWatch::LockChanged);
     watch.Start();
     EXPECT_FALSE(watch.Inhibited());
+    EXPECT_TRUE(watch.Locked()) << "the hint as it is at the start";
+    fakes.session.locked = false;
+    SendPropertiesChanged(fakes.bus, kSessionPath, kSession, {{"LockedHint", false}});
+    ASSERT_TRUE(lock.wait(10000));
+    EXPECT_FALSE(watch.Locked());
     fakes.logind.blocked = true;
-    watch.Check();
+    SendPropertiesChanged(fakes.bus, kManagerPath, kManager,
+                          {{"BlockInhibited", QStringLiteral("shutdown:idle:sleep")}});
+    ASSERT_TRUE(changed.wait(10000));
     EXPECT_TRUE(watch.Inhibited()) << "logind blocks \"idle\"";
     fakes.logind.blocked = false;
-    fakes.session.locked = true;
-    watch.Check();
+    SendPropertiesChanged(fakes.bus, kManagerPath, kManager,
+                          {{"BlockInhibited", QStringLiteral("shutdown:sleep")}});
+    ASSERT_TRUE(changed.wait(10000));
     EXPECT_FALSE(watch.Inhibited());
-    EXPECT_TRUE(watch.Locked());
-    fakes.session.locked = false;
-    watch.Check();
     EXPECT_EQ(lock.count(), 2);
     // logind's Lock signal stops the saver before the lock screen's own hint comes.
-    fakes.bus.send(QDBusMessage::createSignal(
-        QStringLiteral("/org/freedesktop/login1/session/auto"),
-        QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("Lock")));
+    fakes.bus.send(QDBusMessage::createSignal(kSessionPath, kSession, QStringLiteral("Lock")));
     ASSERT_TRUE(lock.wait(10000));
     EXPECT_TRUE(watch.Locked());
     EXPECT_EQ(changed.count(), 2);
+}
+
+// Each change comes with its signal, long before the desktops' two-second poll: the stand-in's
+// property is left at the other value, so that only the signal can have told the watch, unless
+// the signal names the property without its value, which the watch then reads.
+TEST_F(DBusIdleTest, LogindsChangeSignalsAreFollowedWithoutAPoll) {
+    enum class Object { Manager, Session };
+    const struct {
+        Object object;
+        const char* interface; // the interface the signal speaks for
+        QVariantMap changed;
+        QStringList invalidated;
+        bool before;  // the stand-in's property at the start (idle blocked, or locked)
+        bool after;   // the stand-in's property when the signal comes
+        bool follows; // the watch's answer after the signal
+        const char* fact;
+    } cases[] = {
+        {Object::Manager,
+         "org.freedesktop.login1.Manager",
+         {{"BlockInhibited", QStringLiteral("shutdown:idle")}},
+         {},
+         false,
+         false,
+         true,
+         "a player takes an idle inhibitor"},
+        {Object::Manager,
+         "org.freedesktop.login1.Manager",
+         {{"BlockInhibited", QStringLiteral("sleep")}},
+         {},
+         true,
+         true,
+         false,
+         "the player lets it go"},
+        {Object::Manager,
+         "org.freedesktop.login1.Manager",
+         {},
+         {"BlockInhibited"},
+         false,
+         true,
+         true,
+         "named without its value: read anew"},
+        {Object::Session,
+         "org.freedesktop.login1.Session",
+         {{"LockedHint", true}},
+         {},
+         false,
+         false,
+         true,
+         "the lock screen sets the hint"},
+        {Object::Session,
+         "org.freedesktop.login1.Session",
+         {{"LockedHint", false}},
+         {},
+         true,
+         true,
+         false,
+         "and clears it when the user is back"},
+        {Object::Session,
+         "org.freedesktop.login1.Session",
+         {},
+         {"LockedHint"},
+         false,
+         true,
+         true,
+         "the hint named without its value"},
+        {Object::Session,
+         "org.freedesktop.login1.Seat",
+         {{"LockedHint", true}},
+         {},
+         false,
+         false,
+         false,
+         "another interface's property of that name is not the session's"},
+        {Object::Manager,
+         "org.freedesktop.login1.Manager",
+         {{"BlockInhibited", QStringLiteral("idle")}, {"Docked", true}},
+         {},
+         false,
+         false,
+         true,
+         "among other properties"},
+    };
+    qunsetenv("XDG_SESSION_ID");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fact);
+        Fakes fakes;
+        const bool manager = c.object == Object::Manager;
+        (manager ? fakes.logind.blocked : fakes.session.locked) = c.before;
+        InhibitorWatch watch(QDBusConnection::sessionBus(), QDBusConnection::sessionBus());
+        const auto answer = [&] { return manager ? watch.Inhibited() : watch.Locked(); };
+        QSignalSpy heard(&watch, manager ? &InhibitorWatch::Changed : &InhibitorWatch::LockChanged);
+        watch.Start();
+        ASSERT_EQ(answer(), c.before) << "read once at the start";
+        heard.clear(); // the start's own answer
+        (manager ? fakes.logind.blocked : fakes.session.locked) = c.after;
+        SendPropertiesChanged(fakes.bus, manager ? kManagerPath : kSessionPath,
+                              QString::fromLatin1(c.interface), c.changed, c.invalidated);
+        if (c.follows != c.before) {
+            ASSERT_TRUE(heard.wait(10000));
+        } else {
+            heard.wait(300); // nothing is to come; a change would show below
+        }
+        EXPECT_EQ(answer(), c.follows);
+        EXPECT_EQ(heard.count(), c.follows != c.before ? 1 : 0);
+    }
 }
 
 QDBusMessage ScreenSaverCall(const char* method, const QVariantList& arguments) {

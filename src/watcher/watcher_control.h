@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <sys/types.h>
+#include <memory>
 
 class QLockFile;
 
@@ -14,13 +14,8 @@ struct WatcherLockPlace {
     QString problem; // what is wrong with the folder, in words, when `path` is empty
 };
 
-// The lock's place for user `uid`: in `runtimeDir` ($XDG_RUNTIME_DIR) when that is set, else in
-// the folder chronivo-<uid> under `tempDir`, made here with mode 0700 when it is missing. A folder
-// serves only when it is a folder itself (not a link to one), belongs to `uid` and has mode 0700,
-// so that no other user can put a lock there or read ours.
-WatcherLockPlace WatcherLockPlaceFor(const QString& runtimeDir, const QString& tempDir, uid_t uid);
-
-// The same for this process's user, XDG_RUNTIME_DIR and temporary folder (TMPDIR, else /tmp).
+// The lock's place for this process's user, XDG_RUNTIME_DIR and temporary folder (TMPDIR, else
+// /tmp), as WatcherLockPlaceFor says.
 WatcherLockPlace SessionWatcherLockPlace();
 
 // Whether process `pid` is an idle watcher of this user's: it runs as this user, "--daemon" is its
@@ -36,16 +31,33 @@ struct WatcherLockTry {
     QString cleared;    // what was cleared before the lock was taken, in words; empty for nothing
 };
 
-// Takes the watcher's lock for this process. What cannot be a watcher's lock is cleared first: a
-// link or a file of another user's in the lock's place, and a lock naming a process that is no
-// watcher of this user's (only when nobody holds that lock file).
-WatcherLockTry TakeWatcherLock(QLockFile& lock);
+// The session's watcher lock as this process tried to take it: held by `file` for as long as that
+// lives when `attempt.taken`. Without a safe place for it, `file` is null and `attempt.problem`
+// says what is wrong with the folder.
+struct SessionWatcherLock {
+    std::unique_ptr<QLockFile> file;
+    WatcherLockTry attempt;
+
+    SessionWatcherLock();
+    SessionWatcherLock(SessionWatcherLock&&) noexcept;
+    ~SessionWatcherLock();
+};
+
+// Takes the lock in SessionWatcherLockPlace for this process, as a watcher does when it starts.
+SessionWatcherLock TakeSessionWatcherLock();
+
+// What came of asking the session's watcher to end.
+enum class WatcherStop {
+    Stopped,     // no watcher runs now
+    NoPlace,     // the session has no safe folder for the lock, so no watcher can run in it
+    StillRunning // the watcher, or whatever holds its lock, is still there
+};
 
 // Asks the session's running watcher, if any, to end (SIGTERM, sent only when IsOurWatcher says
-// the process in the lock is one) and waits up to `waitMs` for its lock to go. True when no
-// watcher runs afterwards; `why` then says what was found that is no watcher (a lock naming
-// another process, a folder unfit for a lock), else why the lock is still held.
-bool StopWatcher(int waitMs = 3000, QString* why = nullptr);
+// the process in the lock is one) and waits up to `waitMs` for its lock to go. `why` then says
+// what was found that is no watcher (a lock naming another process), what is wrong with the folder
+// (NoPlace), or why the lock is still held.
+WatcherStop StopWatcher(int waitMs = 3000, QString* why = nullptr);
 
 // Starts `program --daemon` detached from the caller, to run for the rest of the session. True
 // when it was started; IsOurWatcher then knows `program` for a watcher's.

@@ -1,7 +1,7 @@
 // The idle watcher's lock: the folders it may live in, and which processes count as a watcher of
 // this user's. Folders of other modes are made in a temporary folder; one of another user's needs
 // root (chown to 65534), and that row is left out otherwise.
-#include "idle/watcher_control.h"
+#include "watcher/watcher_control_unix.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -174,7 +174,7 @@ TEST(WatcherCheck, OnlyThisUsersDaemonOfChronivoIsAWatcher) {
     // The impostor holds the lock: it is not signalled, and the lock stays its own.
     ASSERT_TRUE(WaitUntil([&] { return LockHolder(lockPath) == impostor.processId(); }));
     QString why;
-    EXPECT_FALSE(StopWatcher(500, &why));
+    EXPECT_EQ(StopWatcher(500, &why), WatcherStop::StillRunning);
     EXPECT_TRUE(why.contains(QStringLiteral("not by an idle watcher of yours")))
         << why.toStdString();
     EXPECT_EQ(impostor.state(), QProcess::Running);
@@ -189,7 +189,7 @@ TEST(WatcherCheck, OnlyThisUsersDaemonOfChronivoIsAWatcher) {
         return watcher != 0 && watcher != impostorPid;
     }));
     EXPECT_TRUE(IsOurWatcher(watcher));
-    EXPECT_TRUE(StopWatcher());
+    EXPECT_EQ(StopWatcher(), WatcherStop::Stopped);
     qputenv("XDG_RUNTIME_DIR", oldRuntime);
 }
 

@@ -63,9 +63,6 @@ std::optional<QString> RunGsettingsGet(const QString& schema, const QString& key
 std::vector<DesktopBlank> DesktopSettingsBlanks(DesktopKind kind, const QString& configHome,
                                                 const GsettingsGet& get);
 
-// The X server's times on `display`; nothing when it cannot be reached.
-std::optional<X11BlankTimes> ReadX11BlankTimes(const QString& display);
-
 // Where to look: XDG_CURRENT_DESKTOP, the configuration folder ($XDG_CONFIG_HOME, else
 // ~/.config) and the X display whose screen the session shows (empty in a Wayland session,
 // where an X server's saver darkens nothing one sees).
@@ -76,10 +73,6 @@ struct DesktopSession {
 };
 // This process's session, from its environment.
 DesktopSession ThisDesktopSession();
-
-// The soonest of the desktop's own blank and lock times and the X server's.
-std::optional<DesktopBlank> ReadDesktopBlank(const DesktopSession& session,
-                                             const GsettingsGet& get = RunGsettingsGet);
 
 // A time for people: whole hours as hours, whole minutes as minutes, else seconds ("1 hour",
 // "5 minutes", "45 seconds").

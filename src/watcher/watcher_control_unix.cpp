@@ -1,13 +1,12 @@
-#include "idle/watcher_control.h"
+// The watcher's lock on systems with POSIX users, processes and signals, and a /proc file
+// system that tells what a process runs.
+#include "watcher/watcher_control_unix.h"
+#include "watcher/watcher_control_platform.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QProcess>
-#include <QStringList>
-#include <QThread>
+#include <QList>
 
 #include <cerrno>
 #include <csignal>
@@ -20,9 +19,6 @@
 namespace chronivo {
 
 namespace {
-
-// The programs this process started as the session's watcher, as canonical paths.
-QStringList s_startedWatchers;
 
 const QString kFolderRule = QStringLiteral(
     "the idle watcher keeps its lock only in a folder of yours that nobody else can reach "
@@ -96,27 +92,6 @@ bool RunsOurProgram(qint64 pid) {
            ours.st_dev == theirs.st_dev && ours.st_ino == theirs.st_ino;
 }
 
-// SIGTERM to a watcher of ours. The process is held by a pidfd before it is checked, where the
-// kernel offers them, so that if it ends meanwhile and its number goes to another process, that
-// other process is not signalled. (Called through syscall: Debian 12's C library declares the
-// pidfd functions without C linkage for C++.)
-void SignalWatcher(qint64 pid) {
-    const auto handle = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0U));
-    if (handle < 0 && errno == ESRCH) {
-        return; // gone already
-    }
-    if (IsOurWatcher(pid)) {
-        if (handle >= 0) {
-            ::syscall(SYS_pidfd_send_signal, handle, SIGTERM, nullptr, 0U);
-        } else {
-            ::kill(static_cast<pid_t>(pid), SIGTERM);
-        }
-    }
-    if (handle >= 0) {
-        ::close(handle);
-    }
-}
-
 } // namespace
 
 WatcherLockPlace WatcherLockPlaceFor(const QString& runtimeDir, const QString& tempDir, uid_t uid) {
@@ -180,7 +155,7 @@ bool IsOurWatcher(qint64 pid, QString* why) {
                       .arg(pid)
                       .arg(program));
     }
-    if (!RunsOurProgram(pid) && !s_startedWatchers.contains(program) &&
+    if (!RunsOurProgram(pid) && !StartedAsWatcher(program) &&
         QFileInfo(program).fileName() != QLatin1String("chronivo")) {
         return no(
             QStringLiteral("process %1 runs %2, which is not chronivo").arg(pid).arg(program));
@@ -191,9 +166,7 @@ bool IsOurWatcher(qint64 pid, QString* why) {
     return true;
 }
 
-WatcherLockTry TakeWatcherLock(QLockFile& lock) {
-    WatcherLockTry result;
-    const QString path = lock.fileName();
+QString ClearForeignLock(const QString& path, QString* cleared) {
     const QByteArray native = QFile::encodeName(path);
     // In a folder nobody else can write to, a link or another user's file is nothing our
     // watcher made: it is removed unread, never followed or believed.
@@ -201,101 +174,36 @@ WatcherLockTry TakeWatcherLock(QLockFile& lock) {
     if (::lstat(native.constData(), &info) == 0 &&
         (!S_ISREG(info.st_mode) || info.st_uid != ::getuid())) {
         if (::unlink(native.constData()) != 0) {
-            result.problem = QStringLiteral("the lock file %1 is not yours and cannot be removed "
-                                            "(%2)")
-                                 .arg(path, ErrorText(errno));
-            return result;
+            return QStringLiteral("the lock file %1 is not yours and cannot be removed (%2)")
+                .arg(path, ErrorText(errno));
         }
-        result.cleared = QStringLiteral("removed %1, which was no lock of yours (%2)")
-                             .arg(path, S_ISREG(info.st_mode)
-                                            ? QStringLiteral("a file of user %1").arg(info.st_uid)
-                                            : QStringLiteral("not a regular file"));
+        *cleared = QStringLiteral("removed %1, which was no lock of yours (%2)")
+                       .arg(path, S_ISREG(info.st_mode)
+                                      ? QStringLiteral("a file of user %1").arg(info.st_uid)
+                                      : QStringLiteral("not a regular file"));
     }
-    if (lock.tryLock(0)) {
-        result.taken = true;
-        return result;
-    }
-    if (lock.error() != QLockFile::LockFailedError) {
-        result.problem = QStringLiteral("the lock file %1 cannot be made (%2)")
-                             .arg(path, lock.error() == QLockFile::PermissionError
-                                            ? QStringLiteral("permission denied")
-                                            : QStringLiteral("an error of the file system"));
-        return result;
-    }
-    qint64 pid = 0;
-    QString host;
-    QString application;
-    if (!lock.getLockInfo(&pid, &host, &application)) {
-        // A watcher starting this moment has not written it yet; one left half-written is
-        // taken for stale by QLockFile itself once it is old enough.
-        result.problem =
-            QStringLiteral("the lock file %1 is being written by another idle watcher").arg(path);
-        return result;
-    }
-    QString notWatcher;
-    if (IsOurWatcher(pid, &notWatcher)) {
-        result.watcher = pid;
-        result.problem =
-            QStringLiteral("the idle watcher already runs in this session (process %1)").arg(pid);
-        return result;
-    }
-    // QLockFile removes the file only when no process holds its lock on it.
-    if (lock.removeStaleLockFile() && lock.tryLock(0)) {
-        result.taken = true;
-        result.cleared =
-            QStringLiteral("cleared a lock that no idle watcher of yours held: %1").arg(notWatcher);
-        return result;
-    }
-    result.problem =
-        QStringLiteral("the lock file %1 is held, but not by an idle watcher of yours: %2")
-            .arg(path, notWatcher);
-    return result;
+    return {};
 }
 
-bool StopWatcher(int waitMs, QString* why) {
-    const auto say = [why](const QString& text) {
-        if (why != nullptr) {
-            *why = text;
-        }
-    };
-    const WatcherLockPlace place = SessionWatcherLockPlace();
-    if (place.path.isEmpty()) {
-        // A watcher refuses such a folder as well, so none can run there.
-        say(place.problem);
-        return true;
+// SIGTERM to a watcher of ours. The process is held by a pidfd before it is checked, where the
+// kernel offers them, so that if it ends meanwhile and its number goes to another process, that
+// other process is not signalled. (Called through syscall: Debian 12's C library declares the
+// pidfd functions without C linkage for C++.)
+void SignalWatcher(qint64 pid) {
+    const auto handle = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0U));
+    if (handle < 0 && errno == ESRCH) {
+        return; // gone already
     }
-    const QDeadlineTimer deadline(waitMs);
-    qint64 signalled = 0;
-    for (;;) {
-        QLockFile lock(place.path);
-        const WatcherLockTry attempt = TakeWatcherLock(lock);
-        if (attempt.taken) {
-            lock.unlock(); // nobody holds it now: a dead watcher's lock is taken over and freed
-            say(attempt.cleared);
-            return true;
+    if (IsOurWatcher(pid)) {
+        if (handle >= 0) {
+            ::syscall(SYS_pidfd_send_signal, handle, SIGTERM, nullptr, 0U);
+        } else {
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
         }
-        if (attempt.watcher != 0 && attempt.watcher != signalled) {
-            SignalWatcher(attempt.watcher);
-            signalled = attempt.watcher;
-        }
-        if (deadline.hasExpired()) {
-            say(attempt.watcher != 0
-                    ? QStringLiteral("the idle watcher (process %1) did not end within %2 ms")
-                          .arg(attempt.watcher)
-                          .arg(waitMs)
-                    : attempt.problem);
-            return false;
-        }
-        QThread::msleep(50);
     }
-}
-
-bool StartWatcher(const QString& program) {
-    const QString canonical = QFileInfo(program).canonicalFilePath();
-    if (!canonical.isEmpty() && !s_startedWatchers.contains(canonical)) {
-        s_startedWatchers << canonical;
+    if (handle >= 0) {
+        ::close(handle);
     }
-    return QProcess::startDetached(program, {QStringLiteral("--daemon")});
 }
 
 } // namespace chronivo
