@@ -9,10 +9,10 @@
 #include "saver/frame_composer.h"
 #include "saver/rainbow.h"
 #include "saver/saver_settings.h"
-#include "saver/world_clock.h"
 #include "time/computer_zone.h"
 #include "time/time_sample.h"
 #include "time/world_time.h"
+#include "zones/zone_lookup.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

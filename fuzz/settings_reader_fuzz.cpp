@@ -14,11 +14,12 @@
 #include "config/config_values.h"
 #include "config/start_after.h"
 #include "saver/saver_settings.h"
-#include "saver/world_clock.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 #include "time/daylight_rule.h"
 #include "time/world_time.h"
+#include "zones/zone_code.h"
+#include "zones/zone_lookup.h"
 
 #include "fuzz_support.h"
 
@@ -131,12 +132,8 @@ void CheckDialogValues(const chronivo::ProfileStore& store) {
     const int count = std::min(chronivo::ReadInt(store, keys::WTcount, Reader::Dialog),
                                chronivo::kMaxWorldTimeEntries);
     for (int i = 0; i < count; ++i) {
-        const QByteArray id =
-            chronivo::ReadString(store, keys::WTtz, chronivo::WorldTzKey(i)).toUtf8();
-        if (id.isEmpty() || !QTimeZone::isTimeZoneIdAvailable(id)) {
-            continue;
-        }
-        const QTimeZone zone(id);
+        const QTimeZone zone = chronivo::KnownTimeZone(
+            chronivo::ReadString(store, keys::WTtz, chronivo::WorldTzKey(i)).toStdString());
         if (!zone.isValid()) {
             continue;
         }

@@ -1,10 +1,10 @@
 #include "saver/frame_composer.h"
 
 #include "saver/rainbow.h"
-#include "saver/world_clock.h"
 #include "time/computer_zone.h"
 #include "time/local_time.h"
 #include "time/world_time.h"
+#include "zones/zone_lookup.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "saver/saver_settings.h"
 
-#include "saver/world_clock.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
+#include "zones/zone_lookup.h"
 
 #include <algorithm>
 #include <utility>
