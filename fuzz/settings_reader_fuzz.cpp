@@ -72,15 +72,15 @@ void CheckSaverValues(const chronivo::ProfileStore& store) {
     chronivo::DaylightRules standardOnly([](std::int32_t) { return chronivo::DaylightRule{}; });
     std::int64_t west = INT64_MIN;
     for (int i = 0; i < chronivo::kMaxWorldTimeEntries; ++i) {
+        const chronivo::WorldTimeEntry& entry = s.m_worldEntries[static_cast<std::size_t>(i)];
         if (i >= s.m_worldCount) {
-            Check(s.m_worldLabels[i].empty() && s.m_worldZones[i] == 0 &&
-                      s.m_worldTzNames[i].empty(),
+            Check(entry.m_label.empty() && entry.m_zone == 0 && entry.m_tzName.empty(),
                   "saver: no entry beyond the count");
             continue;
         }
-        const std::int64_t offset = chronivo::CityUtcOffset(
-            chronivo::EntryTimeZone(s.m_worldTzNames[i], s.m_worldLabels[i]), s.m_worldZones[i],
-            kReadAt, standardOnly);
+        const std::int64_t offset =
+            chronivo::CityUtcOffset(chronivo::EntryTimeZone(entry.m_tzName, entry.m_label),
+                                    entry.m_zone, kReadAt, standardOnly);
         Check(offset >= west, "saver: the entries are ordered west to east");
         west = offset;
     }
