@@ -9,10 +9,10 @@
 #include "saver/frame_composer.h"
 #include "saver/rainbow.h"
 #include "saver/saver_settings.h"
-#include "saver/world_clock.h"
 #include "time/computer_zone.h"
 #include "time/time_sample.h"
 #include "time/world_time.h"
+#include "zones/zone_lookup.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -86,8 +86,8 @@ void BM_WorldTimeTen(benchmark::State& state) {
     settings.m_worldCount = chronivo::kMaxWorldTimeEntries;
     for (std::size_t i = 0; i < chronivo::kMaxWorldTimeEntries; ++i) {
         const chronivo::WorldCity& city = chronivo::WorldCityTable[i * 13];
-        settings.m_worldLabels[i] = city.name;
-        settings.m_worldZones[i] = city.zone;
+        settings.m_worldEntries[i].m_label = city.name;
+        settings.m_worldEntries[i].m_zone = city.zone;
     }
     settings.m_showSeconds = 1;
     RunFrames(state, settings, {kNoon, 0});

@@ -14,11 +14,12 @@
 #include "config/config_values.h"
 #include "config/start_after.h"
 #include "saver/saver_settings.h"
-#include "saver/world_clock.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 #include "time/daylight_rule.h"
 #include "time/world_time.h"
+#include "zones/zone_code.h"
+#include "zones/zone_lookup.h"
 
 #include "fuzz_support.h"
 
@@ -71,15 +72,15 @@ void CheckSaverValues(const chronivo::ProfileStore& store) {
     chronivo::DaylightRules standardOnly([](std::int32_t) { return chronivo::DaylightRule{}; });
     std::int64_t west = INT64_MIN;
     for (int i = 0; i < chronivo::kMaxWorldTimeEntries; ++i) {
+        const chronivo::WorldTimeEntry& entry = s.m_worldEntries[static_cast<std::size_t>(i)];
         if (i >= s.m_worldCount) {
-            Check(s.m_worldLabels[i].empty() && s.m_worldZones[i] == 0 &&
-                      s.m_worldTzNames[i].empty(),
+            Check(entry.m_label.empty() && entry.m_zone == 0 && entry.m_tzName.empty(),
                   "saver: no entry beyond the count");
             continue;
         }
-        const std::int64_t offset = chronivo::CityUtcOffset(
-            chronivo::EntryTimeZone(s.m_worldTzNames[i], s.m_worldLabels[i]), s.m_worldZones[i],
-            kReadAt, standardOnly);
+        const std::int64_t offset =
+            chronivo::CityUtcOffset(chronivo::EntryTimeZone(entry.m_tzName, entry.m_label),
+                                    entry.m_zone, kReadAt, standardOnly);
         Check(offset >= west, "saver: the entries are ordered west to east");
         west = offset;
     }
@@ -131,12 +132,8 @@ void CheckDialogValues(const chronivo::ProfileStore& store) {
     const int count = std::min(chronivo::ReadInt(store, keys::WTcount, Reader::Dialog),
                                chronivo::kMaxWorldTimeEntries);
     for (int i = 0; i < count; ++i) {
-        const QByteArray id =
-            chronivo::ReadString(store, keys::WTtz, chronivo::WorldTzKey(i)).toUtf8();
-        if (id.isEmpty() || !QTimeZone::isTimeZoneIdAvailable(id)) {
-            continue;
-        }
-        const QTimeZone zone(id);
+        const QTimeZone zone = chronivo::KnownTimeZone(
+            chronivo::ReadString(store, keys::WTtz, chronivo::WorldTzKey(i)).toStdString());
         if (!zone.isValid()) {
             continue;
         }

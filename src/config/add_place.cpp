@@ -1,6 +1,5 @@
 #include "config/add_place.h"
 
-#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -11,7 +10,6 @@
 #include <QTimeZone>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <utility>
 
 namespace chronivo {
@@ -21,23 +19,7 @@ namespace {
 // Where each row of the zone list keeps its zone id; the row shows it with blanks.
 constexpr int kZoneIdRole = Qt::UserRole;
 
-// A zone that switches to or from summer time switches at least once in any year.
-constexpr std::int64_t kYearSeconds = 366LL * 24 * 3600;
-
 } // namespace
-
-ZoneCode ZoneCodeOf(const QTimeZone& zone, std::int64_t utcSeconds) {
-    const QDateTime at = QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC);
-    const QTimeZone::OffsetData next = zone.nextTransition(at);
-    const bool soon =
-        next.atUtc.isValid() && next.atUtc.toSecsSinceEpoch() - utcSeconds <= kYearSeconds;
-    const bool daylight = zone.isDaylightTime(at) || (soon && next.daylightTimeOffset != 0);
-    // Standard time is the winter side of the switch, the smaller offset, also for the zones
-    // whose data count winter as the daylight side (Europe/Dublin).
-    const int standard = daylight && soon ? std::min(zone.offsetFromUtc(at), next.offsetFromUtc)
-                                          : zone.standardTimeOffset(at);
-    return standard * 2 + (daylight ? 1 : 0);
-}
 
 QString PlaceNameOf(const QByteArray& zoneId) {
     const QString id = QString::fromUtf8(zoneId);

@@ -10,6 +10,8 @@
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 #include "time/world_time.h"
+#include "zones/zone_code.h"
+#include "zones/zone_lookup.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -21,7 +23,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimeEdit>
-#include <QTimeZone>
 
 #include <algorithm>
 
@@ -203,9 +204,7 @@ void ConfigDialog::RestoreCitySelection() {
             // its code then still places it for the saver. A known zone's code is made anew, in
             // case its offsets have changed since.
             // Known as the saver knows it: a name of the system's list, not any id Qt accepts.
-            const QByteArray id = zoneId.toUtf8();
-            const QTimeZone zone =
-                QTimeZone::isTimeZoneIdAvailable(id) ? QTimeZone(id) : QTimeZone();
+            const QTimeZone zone = KnownTimeZone(zoneId.toStdString());
             const int code = zone.isValid()
                                  ? ZoneCodeOf(zone, m_clock.Now().seconds)
                                  : ReadInt(m_app, keys::WTzone, WorldZoneKey(i), Reader::Dialog);
@@ -390,8 +389,9 @@ void ConfigDialog::OnAddPlace() {
             }
         }
         if (item == nullptr) {
-            item = AddOwnPlace(dialog->PlaceName(), QString::fromUtf8(zoneId),
-                               ZoneCodeOf(QTimeZone(zoneId), m_clock.Now().seconds));
+            item =
+                AddOwnPlace(dialog->PlaceName(), QString::fromUtf8(zoneId),
+                            ZoneCodeOf(KnownTimeZone(zoneId.toStdString()), m_clock.Now().seconds));
         }
         m_cityList->scrollToItem(item);
     });

@@ -1,10 +1,10 @@
 #include "saver/frame_composer.h"
 
 #include "saver/rainbow.h"
-#include "saver/world_clock.h"
 #include "time/computer_zone.h"
 #include "time/local_time.h"
 #include "time/world_time.h"
+#include "zones/zone_lookup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,7 +83,8 @@ FrameComposer::FrameComposer(const SaverSettings& settings, const FrameOptions& 
     , m_target(TargetOf(settings))
     , m_title(settings.m_title) {
     for (std::size_t i = 0; i < m_worldTimeZones.size(); ++i) {
-        m_worldTimeZones[i] = EntryTimeZone(settings.m_worldTzNames[i], settings.m_worldLabels[i]);
+        const WorldTimeEntry& entry = settings.m_worldEntries[i];
+        m_worldTimeZones[i] = EntryTimeZone(entry.m_tzName, entry.m_label);
     }
 }
 
@@ -206,11 +207,12 @@ const FrameRecord& FrameComposer::Compose(QImage& buffer, const FrameRect& frame
 }
 
 FrameComposer::CityText FrameComposer::CityTextAt(std::size_t i, std::int64_t utcSeconds) {
+    const WorldTimeEntry& entry = m_settings.m_worldEntries[i];
     const std::int64_t offset =
-        CityUtcOffset(m_worldTimeZones[i], m_settings.m_worldZones[i], utcSeconds, m_daylightRules);
+        CityUtcOffset(m_worldTimeZones[i], entry.m_zone, utcSeconds, m_daylightRules);
     // The time as FormatCityLabel puts it after the label: the label's text followed by this is
     // exactly the city's whole band text.
-    return {QString::fromStdString(m_settings.m_worldLabels[i]),
+    return {QString::fromStdString(entry.m_label),
             QString::fromStdString(FormatCityLabel({}, offset, utcSeconds, m_settings.m_24Hour != 0,
                                                    m_settings.m_showSeconds != 0))};
 }

@@ -1,11 +1,12 @@
 #include "saver/saver_settings.h"
 
-#include "saver/world_clock.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
+#include "zones/zone_lookup.h"
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace chronivo {
 
@@ -43,42 +44,34 @@ void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings,
     // keeps the first ten stored entries and reads no key beyond them; a negative one keeps none.
     const int count =
         std::clamp(ReadInt(store, keys::WTcount, Reader::Saver), 0, kMaxWorldTimeEntries);
-    auto& labels = settings.m_worldLabels;
-    auto& zones = settings.m_worldZones;
-    auto& tzNames = settings.m_worldTzNames;
-    std::array<std::int64_t, kMaxWorldTimeEntries> offsets{};
-    labels.fill(std::string());
-    zones.fill(0);
-    tzNames.fill(std::string());
-    settings.m_worldCount = 0;
     // A label outside the table is placed by its stored code's standard offset: a rule without
     // daylight saving leaves ZoneCodeOffset exactly that.
     DaylightRules standardOnly([](std::int32_t) { return DaylightRule{}; });
 
+    struct Placed {
+        WorldTimeEntry entry;
+        std::int64_t offset = 0; // seconds east of UTC at utcSeconds
+    };
+    std::vector<Placed> placed;
+    placed.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        std::string text = ReadString(store, keys::WTtext, WorldTextKey(i)).toStdString();
-        const ZoneCode code = ReadInt(store, keys::WTzone, WorldZoneKey(i), Reader::Saver);
-        std::string tzName = ReadString(store, keys::WTtz, WorldTzKey(i)).toStdString();
-        const std::int64_t offset =
-            CityUtcOffset(EntryTimeZone(tzName, text), code, utcSeconds, standardOnly);
-        // The new entry goes after every entry whose offset is not larger, so equal offsets
-        // keep their stored (alphabetical) order.
-        int at = i;
-        while (at > 0 && offsets[at - 1] > offset) {
-            --at;
-        }
-        for (int k = i; k > at; --k) {
-            labels[k] = std::move(labels[k - 1]);
-            zones[k] = zones[k - 1];
-            tzNames[k] = std::move(tzNames[k - 1]);
-            offsets[k] = offsets[k - 1];
-        }
-        labels[at] = std::move(text);
-        zones[at] = code;
-        tzNames[at] = std::move(tzName);
-        offsets[at] = offset;
-        settings.m_worldCount = i + 1;
+        WorldTimeEntry entry;
+        entry.m_label = ReadString(store, keys::WTtext, WorldTextKey(i)).toStdString();
+        entry.m_zone = ReadInt(store, keys::WTzone, WorldZoneKey(i), Reader::Saver);
+        entry.m_tzName = ReadString(store, keys::WTtz, WorldTzKey(i)).toStdString();
+        const std::int64_t offset = CityUtcOffset(EntryTimeZone(entry.m_tzName, entry.m_label),
+                                                  entry.m_zone, utcSeconds, standardOnly);
+        placed.push_back({std::move(entry), offset});
     }
+    // Equal offsets keep their stored (alphabetical) order.
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const Placed& a, const Placed& b) { return a.offset < b.offset; });
+
+    settings.m_worldEntries.fill(WorldTimeEntry{});
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        settings.m_worldEntries[i] = std::move(placed[i].entry);
+    }
+    settings.m_worldCount = count;
 }
 
 } // namespace chronivo

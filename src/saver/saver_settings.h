@@ -10,6 +10,13 @@ namespace chronivo {
 
 class ProfileStore;
 
+// One stored world-time entry.
+struct WorldTimeEntry {
+    std::string m_label;  // "WTtext%d"
+    ZoneCode m_zone = 0;  // "WTzone%d"
+    std::string m_tzName; // "WTtz%d": the tz zone of a place the user named; empty for the others
+};
+
 // Everything a saver window reads from the settings, read once when the window is built; a
 // window never sees a change made while it runs. Texts are UTF-8.
 struct SaverSettings {
@@ -25,12 +32,10 @@ struct SaverSettings {
     std::int32_t m_rainbow = 0; // "Rainbow": non-zero paints drifting stripes
     std::int32_t m_showSeconds = 0; // "ShowSec"
     std::int32_t m_24Hour = 0;      // "24Hour"
-    // The chosen cities from west to east (LoadWorldTimeEntries), m_worldCount of them (0 to 10).
+    // The chosen cities from west to east (LoadWorldTimeEntries), m_worldCount of them (0 to 10);
+    // the entries beyond the count are empty.
     std::int32_t m_worldCount = 0;
-    std::array<std::string, kMaxWorldTimeEntries> m_worldLabels;
-    std::array<ZoneCode, kMaxWorldTimeEntries> m_worldZones{};
-    // "WTtz%d": the tz zone of an entry the user named, in the same order; empty for the others.
-    std::array<std::string, kMaxWorldTimeEntries> m_worldTzNames;
+    std::array<WorldTimeEntry, kMaxWorldTimeEntries> m_worldEntries{};
     std::int32_t m_worldTime = 0; // "WorldTime": world-time bands instead of the clock
     // The further options, read after everything above; 0 or empty: off.
     std::int32_t m_allScreens = 0; // "AllScreens"
@@ -45,11 +50,11 @@ struct SaverSettings {
 // world-time entries in their order at utcSeconds, the moment the settings are read.
 SaverSettings ReadSaverSettings(const ProfileStore& store, std::int64_t utcSeconds);
 
-// Reads "WTcount" and the entries 0 .. count - 1 into m_worldCount, m_worldLabels, m_worldZones
-// and m_worldTzNames, ordered west to east by each city's offset from UTC at utcSeconds (seconds
-// since 1970 UTC): an entry with a known tz zone ("WTtz%d") or a city of the table by its zone,
-// any other label by its stored code's standard offset. Equal offsets keep the stored order. A
-// count above 10 holds the first ten entries; a negative one holds none.
+// Reads "WTcount" and the entries 0 .. count - 1 into m_worldCount and m_worldEntries, ordered west
+// to east by each city's offset from UTC at utcSeconds (seconds since 1970 UTC): an entry with a
+// known tz zone ("WTtz%d") or a city of the table by its zone, any other label by its stored code's
+// standard offset. Equal offsets keep the stored order. A count above 10 holds the first ten
+// entries; a negative one holds none.
 void LoadWorldTimeEntries(const ProfileStore& store, SaverSettings& settings,
                           std::int64_t utcSeconds);
 

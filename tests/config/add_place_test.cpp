@@ -1,31 +1,16 @@
-// Places of the user's own in the world-time list: their zone codes, the "Add a place..." dialog,
-// and how they are stored and read back beside the table's cities.
+// Places of the user's own in the world-time list: the "Add a place..." dialog, and how they
+// are stored and read back beside the table's cities.
 #include "config/add_place.h"
 #include "dialog_fixture.h"
+#include "time/world_time.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QTimeZone>
 
 namespace chronivo {
 namespace {
 
-TEST(ZoneCodeOfTest, EncodesTheStandardOffsetAndDaylightSavingAsTheTableDoes) {
-    // 17 May 2026, the southern winter. (A zone on summer time now: the stored entries test.)
-    const struct {
-        const char* zone;
-        ZoneCode code;
-        const char* fact;
-    } cases[] = {
-        {"Australia/Sydney", 72001, "on standard time now, summer time from October"},
-        {"Europe/Dublin", 1, "its data call winter the daylight side: the table's Dublin"},
-        {"Asia/Tehran", 25200, "summer time in the past only, none since 2022"},
-    };
-    for (const auto& c : cases) {
-        const QTimeZone zone(QByteArray(c.zone));
-        ASSERT_TRUE(zone.isValid()) << c.zone;
-        EXPECT_EQ(ZoneCodeOf(zone, kNowUtc), c.code) << c.fact;
-    }
+TEST(PlaceNameOfTest, NamesAZoneWithoutAnAreaByItsId) {
     EXPECT_EQ(PlaceNameOf("UTC"), QStringLiteral("UTC")) << "a zone without an area";
 }
 

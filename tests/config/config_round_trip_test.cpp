@@ -66,12 +66,14 @@ TEST_F(RoundTripTest, FarTargetFlagsSpeedTitleAndCitiesFromWestToEast) {
     EXPECT_EQ(saver.m_worldTime, 1);
     // From west to east, each with the code the dialog stored for it.
     ASSERT_EQ(saver.m_worldCount, 5);
-    const std::vector<std::string> labels(saver.m_worldLabels.begin(),
-                                          saver.m_worldLabels.begin() + saver.m_worldCount);
+    std::vector<std::string> labels;
+    std::vector<ZoneCode> zones;
+    for (int i = 0; i < saver.m_worldCount; ++i) {
+        labels.push_back(saver.m_worldEntries[static_cast<std::size_t>(i)].m_label);
+        zones.push_back(saver.m_worldEntries[static_cast<std::size_t>(i)].m_zone);
+    }
     EXPECT_EQ(labels,
               (std::vector<std::string>{"Honolulu", "New York", "London", "Tokyo", "Sydney"}));
-    const std::vector<ZoneCode> zones(saver.m_worldZones.begin(),
-                                      saver.m_worldZones.begin() + saver.m_worldCount);
     EXPECT_EQ(zones, (std::vector<ZoneCode>{-72000, -35999, 1, 64800, 72000}));
 }
 
@@ -115,7 +117,7 @@ TEST_F(RoundTripTest, ASecondRunShowsWhatTheFirstStored) {
     const SaverSettings saver = SaverReads();
     EXPECT_EQ(saver.m_countdownMode, 5);
     ASSERT_EQ(saver.m_worldCount, 1);
-    EXPECT_EQ(saver.m_worldZones[0], -17999);
+    EXPECT_EQ(saver.m_worldEntries[0].m_zone, -17999);
 }
 
 } // namespace

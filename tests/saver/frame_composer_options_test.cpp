@@ -38,8 +38,8 @@ SaverSettings WorldOfLondon() {
     SaverSettings s;
     s.m_worldTime = 1;
     s.m_worldCount = 1;
-    s.m_worldLabels[0] = "London";
-    s.m_worldZones[0] = 1;
+    s.m_worldEntries[0].m_label = "London";
+    s.m_worldEntries[0].m_zone = 1;
     return s;
 }
 

@@ -227,8 +227,8 @@ SaverSettings WorldSettings(int count) {
     s.m_24Hour = 1;
     s.m_showSeconds = 1;
     for (int i = 0; i < count; ++i) {
-        s.m_worldLabels[static_cast<std::size_t>(i)] = labels[i];
-        s.m_worldZones[static_cast<std::size_t>(i)] = zones[i];
+        s.m_worldEntries[static_cast<std::size_t>(i)].m_label = labels[i];
+        s.m_worldEntries[static_cast<std::size_t>(i)].m_zone = zones[i];
     }
     return s;
 }
@@ -301,7 +301,9 @@ TEST_F(FrameComposerTest, WorldBandsKeepEveryLabelOffTheScreensEdges) {
             settings.m_worldTime = 1;
             settings.m_worldCount = static_cast<std::int32_t>(c.cities.size());
             settings.m_showSeconds = c.showSeconds ? 1 : 0;
-            std::copy(c.cities.begin(), c.cities.end(), settings.m_worldLabels.begin());
+            for (std::size_t i = 0; i < c.cities.size(); ++i) {
+                settings.m_worldEntries[i].m_label = c.cities[i];
+            }
             FrameComposer composer(settings, Options());
             for (const std::int64_t at : {kFriday, kFriday + 12 * 3600}) {
                 const FrameRecord& r = composer.DrawFrame({at, 0}, size);

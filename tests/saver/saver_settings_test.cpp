@@ -31,11 +31,19 @@ void StoreCities(MemoryProfileStore& store, const std::vector<City>& cities, int
 }
 
 std::vector<std::string> Labels(const SaverSettings& s) {
-    return {s.m_worldLabels.begin(), s.m_worldLabels.begin() + s.m_worldCount};
+    std::vector<std::string> labels;
+    for (int i = 0; i < s.m_worldCount; ++i) {
+        labels.push_back(s.m_worldEntries[static_cast<std::size_t>(i)].m_label);
+    }
+    return labels;
 }
 
 std::vector<ZoneCode> Zones(const SaverSettings& s) {
-    return {s.m_worldZones.begin(), s.m_worldZones.begin() + s.m_worldCount};
+    std::vector<ZoneCode> zones;
+    for (int i = 0; i < s.m_worldCount; ++i) {
+        zones.push_back(s.m_worldEntries[static_cast<std::size_t>(i)].m_zone);
+    }
+    return zones;
 }
 
 // 2026-01-15 12:00 UTC and 2026-07-15 12:00 UTC: the moments the settings are read at.
@@ -150,8 +158,9 @@ TEST_P(LoadWorldTimeOrder, EntriesGoFromWestToEast) {
     // Each label keeps its own code.
     for (int i = 0; i < s.m_worldCount; ++i) {
         for (const City& city : c.saved) {
-            if (s.m_worldLabels[i] == city.name) {
-                EXPECT_EQ(s.m_worldZones[i], city.zone) << city.name;
+            const WorldTimeEntry& entry = s.m_worldEntries[static_cast<std::size_t>(i)];
+            if (entry.m_label == city.name) {
+                EXPECT_EQ(entry.m_zone, city.zone) << city.name;
             }
         }
     }
@@ -191,6 +200,41 @@ INSTANTIATE_TEST_SUITE_P(
                   {"", "Home", "Lagos", "Paris"}},
         OrderCase{"one city", kJanuary, {{"St. John's", -17999}}, {"St. John's"}}),
     CaseName<OrderCase>);
+
+TEST(LoadWorldTimeEntries, EachEntryKeepsItsOwnZoneNameAndCode) {
+    // Places of one's own with their tz zones ("WTtz%d") among plain labels, stored in the
+    // dialog's (alphabetical) order; on 15 January 2026 the names go west to east with them.
+    const struct {
+        const char* label;
+        ZoneCode zone;
+        const char* tzName;
+    } stored[] = {
+        {"Base camp", 41400, "Asia/Kathmandu"}, // + 5:45
+        {"Home", 7201, ""},                     // + 1 by its code
+        {"Office", 7201, "Europe/Berlin"},      // + 1, after Home as stored
+        {"Town", -36000, "America/Lima"},       // - 5
+    };
+    MemoryProfileStore store;
+    ASSERT_TRUE(WriteInt(store, keys::WTcount, 4));
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(WriteString(store, WorldTextKey(i), QString::fromUtf8(stored[i].label)));
+        ASSERT_TRUE(WriteInt(store, WorldZoneKey(i), stored[i].zone));
+        if (*stored[i].tzName != '\0') {
+            ASSERT_TRUE(WriteString(store, WorldTzKey(i), QString::fromUtf8(stored[i].tzName)));
+        }
+    }
+    SaverSettings s;
+    LoadWorldTimeEntries(store, s, kJanuary);
+    ASSERT_EQ(s.m_worldCount, 4);
+    const int shown[] = {3, 1, 2, 0}; // Town, Home, Office, Base camp
+    for (std::size_t i = 0; i < 4; ++i) {
+        const auto& expected = stored[shown[i]];
+        const WorldTimeEntry& entry = s.m_worldEntries[i];
+        EXPECT_EQ(entry.m_label, expected.label) << i;
+        EXPECT_EQ(entry.m_zone, expected.zone) << expected.label;
+        EXPECT_EQ(entry.m_tzName, expected.tzName) << expected.label;
+    }
+}
 
 std::vector<City> TwelveCities() {
     return {{"C0", 0},     {"C1", 7200},  {"C2", 14400}, {"C3", 21600},
@@ -286,8 +330,9 @@ TEST(LoadWorldTimeEntries, EntriesAtOrAboveTheCountAreIgnored) {
     SaverSettings s;
     LoadWorldTimeEntries(store, s, kJanuary);
     EXPECT_EQ(Labels(s), std::vector<std::string>{"Oslo"});
-    EXPECT_EQ(s.m_worldLabels[1], "");
-    EXPECT_EQ(s.m_worldZones[1], 0);
+    EXPECT_EQ(s.m_worldEntries[1].m_label, "");
+    EXPECT_EQ(s.m_worldEntries[1].m_zone, 0);
+    EXPECT_EQ(s.m_worldEntries[1].m_tzName, "");
 }
 
 } // namespace

@@ -101,7 +101,7 @@ TEST_F(SaverWindowTest, SettingsAreReadOnceWhenTheWindowIsBuilt) {
     EXPECT_EQ(m_window->Settings().m_speed, 857);
     EXPECT_EQ(m_window->Settings().m_title, "Before");
     EXPECT_EQ(m_window->Settings().m_worldCount, 1);
-    EXPECT_EQ(m_window->Settings().m_worldLabels[0], "Oslo");
+    EXPECT_EQ(m_window->Settings().m_worldEntries[0].m_label, "Oslo");
     EXPECT_TRUE(m_host.m_store.ReadLog().isEmpty());
 }
 

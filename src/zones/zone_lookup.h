@@ -3,6 +3,7 @@
 #include "time/daylight_rule.h"
 #include "time/world_time.h"
 
+#include <QDateTime>
 #include <QTimeZone>
 
 #include <cstdint>
@@ -16,17 +17,26 @@ namespace chronivo {
 // does. A label that is no city of the table, or whose zone the system lacks, keeps the stored
 // code and the computer's daylight rule (ZoneCodeOffset).
 
+// The zone named `id` ("Asia/Kathmandu") when it is one of the system's list of zones and Qt
+// has its data; else an invalid zone. Any other id Qt would accept is refused, so that the saver
+// and the dialog know the same zones.
+QTimeZone KnownTimeZone(std::string_view id);
+
 // The zone of the city named exactly `label`; an invalid zone when there is no such city in the
 // table or the system has no data for its zone. Looked up once per window, not per frame.
 QTimeZone CityTimeZone(std::string_view label);
 
-// The zone of a world-time entry: the tz zone named `tzName` ("WTtz%d") when the system knows it,
-// else CityTimeZone(label). An unknown or garbled name thus falls back quietly.
+// The zone of a world-time entry: KnownTimeZone(tzName) ("WTtz%d") when it is valid, else
+// CityTimeZone(label). An unknown or garbled name thus falls back quietly.
 QTimeZone EntryTimeZone(std::string_view tzName, std::string_view label);
 
 // The city's offset from UTC at utcSeconds, seconds east: from `zone` when it is valid, else
 // (and for a moment beyond Qt's range of dates) ZoneCodeOffset of the stored code.
 std::int64_t CityUtcOffset(const QTimeZone& zone, ZoneCode code, std::int64_t utcSeconds,
                            DaylightRules& rules);
+
+// The moment utcSeconds (seconds since 1970 UTC) as a QDateTime in UTC; invalid beyond Qt's
+// range of dates.
+QDateTime UtcDateTime(std::int64_t utcSeconds);
 
 } // namespace chronivo

@@ -1,4 +1,4 @@
-#include "saver/world_clock.h"
+#include "zones/zone_lookup.h"
 
 #include "time/computer_zone.h"
 #include "time/utc_seconds.h"
@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 
+#include <cstdint>
+#include <limits>
 #include <string>
 
 namespace chronivo {
@@ -23,6 +25,50 @@ std::string Label(const char* text, ZoneCode code, std::int64_t utc, bool use24H
     DaylightRules rules = ComputerDaylightRules();
     const std::int64_t offset = CityUtcOffset(CityTimeZone(text), code, utc, rules);
     return FormatCityLabel(text, offset, utc, use24Hour, showSeconds);
+}
+
+TEST(KnownTimeZoneTest, OnlyAZoneOfTheSystemsListIsKnown) {
+    const struct {
+        const char* id;
+        bool known;
+        const char* fact;
+    } cases[] = {
+        {"Asia/Kathmandu", true, "a zone of the list"},
+        {"America/New_York", true, "an underscore, as the list spells it"},
+        {"UTC", true, "a zone without an area"},
+        {"Nowhere/Atlantis", false, "no such zone"},
+        {"Asia/Kathmandu\x01", false, "garbage after a known name"},
+        {"", false, "no name"},
+    };
+    for (const auto& c : cases) {
+        const QTimeZone zone = KnownTimeZone(c.id);
+        EXPECT_EQ(zone.isValid(), c.known) << c.fact;
+        if (c.known) {
+            EXPECT_EQ(zone.id(), QByteArray(c.id)) << c.fact;
+        }
+    }
+}
+
+TEST(UtcDateTimeTest, IsTheMomentInUtcWithinQtsRangeOfDates) {
+    const struct {
+        std::int64_t utc;
+        bool valid;
+        const char* fact;
+    } cases[] = {
+        {0, true, "1970"},
+        {Utc(2026, 3, 29, 1, 0, 0), true, "Europe's switch to summer time, no matter here"},
+        {Utc(1830, 1, 1, 0, 0, 0), true, "long before 1970"},
+        {std::numeric_limits<std::int64_t>::max(), false, "past Qt's milliseconds"},
+        {std::numeric_limits<std::int64_t>::min(), false, "before them"},
+    };
+    for (const auto& c : cases) {
+        const QDateTime at = UtcDateTime(c.utc);
+        EXPECT_EQ(at.isValid(), c.valid) << c.fact;
+        if (c.valid) {
+            EXPECT_EQ(at.toSecsSinceEpoch(), c.utc) << c.fact;
+            EXPECT_EQ(at.offsetFromUtc(), 0) << c.fact;
+        }
+    }
 }
 
 TEST(CityTimeZoneTest, EveryCityOfTheTableHasItsZone) {
