@@ -133,11 +133,8 @@ void BlankWatch::StartX11() {
     int screenNumber = 0;
     std::string refusal;
     xcb_connection_t* connection = ConnectX11(display, &screenNumber, &refusal);
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
-    }
-    if (xcb_connection_has_error(connection) != 0 || screens.rem == 0) {
+    const xcb_screen_t* screen = X11Screen(connection, screenNumber);
+    if (screen == nullptr) {
         xcb_disconnect(connection);
         return;
     }
@@ -151,7 +148,7 @@ void BlankWatch::StartX11() {
         return;
     }
     m_x11 = connection;
-    m_root = screens.data->root;
+    m_root = screen->root;
     m_x11Poll.start();
     PollX11();
 }

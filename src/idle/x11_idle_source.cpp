@@ -55,17 +55,14 @@ bool X11IdleSource::Start(int idleMs) {
     }
     const xcb_query_extension_reply_t* extension =
         xcb_get_extension_data(connection, &xcb_screensaver_id);
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
-    }
-    if (extension == nullptr || extension->present == 0 || screens.rem == 0) {
+    const xcb_screen_t* screen = X11Screen(connection, screenNumber);
+    if (extension == nullptr || extension->present == 0 || screen == nullptr) {
         xcb_disconnect(connection);
         return false;
     }
     m_display = QString::fromLocal8Bit(display);
     m_connection = connection;
-    m_root = screens.data->root;
+    m_root = screen->root;
     m_idleMs = idleMs;
     m_idle = false;
     m_timer.start();
