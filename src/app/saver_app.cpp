@@ -217,7 +217,7 @@ SecondaryWindow* SaverApp::CreateSecondaryWindow(QScreen& screen) {
 void SaverApp::CoverOtherScreens() {
     RetireCovers();
     // The settings the main window was made with decide, so all the windows follow one reading.
-    const bool frames = m_mainWnd && m_mainWnd->Settings().m_allScreens != 0;
+    const bool frames = m_mainWnd && m_mainWnd->Settings().m_allScreens;
     const QScreen* primary = QGuiApplication::primaryScreen();
     for (QScreen* screen : QGuiApplication::screens()) {
         if (screen == primary) {

@@ -158,9 +158,6 @@ private:
     // The further options, fixed when the composer is made.
     const QLocale m_locale;
     const bool m_localNames; // "LocalNames" on and a locale other than C
-    const bool m_dark;
-    const bool m_drift;
-    const bool m_outline;
     const FontChoice m_face; // of every text but the banner
 
     // Per-window frame state.
