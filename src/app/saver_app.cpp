@@ -4,6 +4,7 @@
 #include "config/config_dialog.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
+#include "saver/secondary_window.h"
 #include "settings/profile_store.h"
 #include "time/time_sample.h"
 

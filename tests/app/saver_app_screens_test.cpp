@@ -4,6 +4,7 @@
 #include "saver/rainbow.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
+#include "saver/secondary_window.h"
 #include "settings/settings_keys.h"
 #include "support/memory_profile_store.h"
 #include "support/pump_events.h"
