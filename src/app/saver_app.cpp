@@ -159,7 +159,7 @@ void SaverApp::FollowHostSize(QSize size) {
 SaverWindow* SaverApp::CreateSaverWindow() {
     SaverWindow* window = nullptr;
     try {
-        window = new SaverWindow(*this);
+        window = new SaverWindow(*this, m_stripePace);
     } catch (...) {
         return nullptr;
     }
@@ -202,7 +202,7 @@ void SaverApp::RetireCovers() {
 SecondaryWindow* SaverApp::CreateSecondaryWindow(QScreen& screen) {
     SecondaryWindow* window = nullptr;
     try {
-        window = new SecondaryWindow(*this, *m_mainWnd);
+        window = new SecondaryWindow(*this, *m_mainWnd, m_stripePace);
     } catch (...) {
         return nullptr;
     }

@@ -64,8 +64,10 @@ void LocalMinuteSecond(const std::optional<std::tm>& local, std::int64_t utcSeco
 
 } // namespace
 
-FrameComposer::FrameComposer(const SaverSettings& settings, const FrameOptions& options)
+FrameComposer::FrameComposer(const SaverSettings& settings, StripePace& pace,
+                             const FrameOptions& options)
     : m_settings(settings)
+    , m_pace(pace)
     , m_devicePixelRatio(options.devicePixelRatio > 0 ? options.devicePixelRatio : 1.0)
     , m_daylightRules(MakeDaylightRules(options.ruleOfYear))
     // Fonts are made for the device pixels the frame is composed in.
@@ -166,7 +168,7 @@ const FrameRecord& FrameComposer::Compose(QImage& buffer, const FrameRect& frame
     m_record.kind = IsWorldTimeFrame() ? "world" : "clock";
     m_record.timeBase = timeBase;
     m_record.rainbow = m_rainbow != 0;
-    m_record.stripeWidth = s_stripeWidth;
+    m_record.stripeWidth = m_pace.m_stripeWidth;
     m_record.fullScreenCountdown = m_fullScreenCountdown != 0;
 
     // 5. Background; from here on m_backColor is this frame's colour. A dark frame is black,
@@ -176,7 +178,8 @@ const FrameRecord& FrameComposer::Compose(QImage& buffer, const FrameRect& frame
         m_backColor = 0x000000;
         FillSolid(buffer, frame, m_backColor);
     } else {
-        m_backColor = PaintBackground(buffer, frame, frame.Width(), timeBase, m_speed, m_rainbow);
+        m_backColor =
+            PaintBackground(buffer, frame, frame.Width(), timeBase, m_speed, m_pace, m_rainbow);
     }
     m_record.background = m_backColor;
 

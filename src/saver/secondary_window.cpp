@@ -10,16 +10,22 @@ namespace {
 // frame of the main window can never run as a follower's, whatever leaves the paint.
 class FollowPace {
 public:
-    explicit FollowPace(PaceRole role) { s_paceRole = role; }
-    ~FollowPace() { s_paceRole = PaceRole::Check; }
+    FollowPace(StripePace& pace, PaceRole role)
+        : m_pace(pace) {
+        m_pace.m_paceRole = role;
+    }
+    ~FollowPace() { m_pace.m_paceRole = PaceRole::Check; }
     FollowPace(const FollowPace&) = delete;
     FollowPace& operator=(const FollowPace&) = delete;
+
+private:
+    StripePace& m_pace;
 };
 
 } // namespace
 
-SecondaryWindow::SecondaryWindow(SaverHost& host, const SaverWindow& main)
-    : SaverWindow(host)
+SecondaryWindow::SecondaryWindow(SaverHost& host, const SaverWindow& main, StripePace& pace)
+    : SaverWindow(host, pace)
     , m_main(&main) {}
 
 SecondaryWindow::~SecondaryWindow() = default;
@@ -32,7 +38,7 @@ void SecondaryWindow::DrawFrame(const QRect& updateRect) {
         const FrameComposer* composer = m_main->Composer();
         mainStriped = composer != nullptr ? composer->Rainbow() : m_main->Settings().m_rainbow != 0;
     }
-    const FollowPace follow(mainStriped ? PaceRole::FollowStriped : PaceRole::FollowSolid);
+    const FollowPace follow(m_pace, mainStriped ? PaceRole::FollowStriped : PaceRole::FollowSolid);
     SaverWindow::DrawFrame(updateRect);
 }
 

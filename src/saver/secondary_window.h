@@ -16,9 +16,9 @@ namespace chronivo {
 class SecondaryWindow : public SaverWindow {
     Q_OBJECT
 public:
-    // `main` is the saver window on the primary screen, made from the same settings: its frames
-    // keep the stripes' pace for both (see PaceRole).
-    SecondaryWindow(SaverHost& host, const SaverWindow& main);
+    // `main` is the saver window on the primary screen, made from the same settings and with the
+    // same `pace`: its frames keep the stripes' pace for both (see PaceRole).
+    SecondaryWindow(SaverHost& host, const SaverWindow& main, StripePace& pace);
     ~SecondaryWindow() override;
 
 protected:

@@ -21,7 +21,6 @@ protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();
-        ResetStripeStateForTesting();
     }
 
     static FrameOptions Options(const QLocale& locale = QLocale::c()) {
@@ -30,6 +29,8 @@ protected:
         options.locale = locale;
         return options;
     }
+
+    StripePace m_pace; // fresh for each test
 };
 
 // World time with one city, London (the table's code 1).
@@ -69,7 +70,7 @@ TEST_F(FrameOptionsTest, DriftMovesEveryTextOnScreenOncePerMinute) {
         std::size_t line; // the record's first large line: the weekday, or the city
     } cases[] = {{clock, {960, 540}, 2}, {world, {1080, 1920}, 0}};
     for (const auto& c : cases) {
-        FrameComposer composer(c.settings, Options());
+        FrameComposer composer(c.settings, m_pace, Options());
         const FrameRect frame{0, 0, c.size.width(), c.size.height()};
         const std::int32_t margin = DriftMargin(frame);
         for (std::int64_t at = kMonday; at < kMonday + 12000; at += 7 * 60 + 59) {
@@ -107,7 +108,7 @@ TEST_F(FrameOptionsTest, LocalNamesTakeTheLocalesWeekdayAndDate) {
         SaverSettings settings;
         settings.m_localNames = c.localNames;
         settings.m_24Hour = 1;
-        FrameComposer composer(settings, Options(c.locale));
+        FrameComposer composer(settings, m_pace, Options(c.locale));
         const FrameRecord& r = composer.DrawFrame({kMonday, 0}, QSize(960, 540));
         EXPECT_EQ(r.texts[1].text, QString::fromUtf8(c.weekday)) << c.date;
         EXPECT_EQ(r.texts[2].text, QString::fromUtf8(c.date)) << c.date;
@@ -115,7 +116,7 @@ TEST_F(FrameOptionsTest, LocalNamesTakeTheLocalesWeekdayAndDate) {
     }
     SaverSettings world = WorldOfLondon();
     world.m_localNames = true;
-    FrameComposer worldComposer(world, Options(german));
+    FrameComposer worldComposer(world, m_pace, Options(german));
     EXPECT_EQ(worldComposer.DrawFrame({kMonday, 0}, QSize(960, 540)).texts[0].text,
               QStringLiteral("London 03:10 PM"));
 }
@@ -136,7 +137,7 @@ TEST_F(FrameOptionsTest, DarkFramesAreBlackWithTextInTheWheelsColour) {
         settings.m_dark = true;
         settings.m_rainbow = c.rainbow;
         settings.m_countdownMode = c.countdownMode;
-        FrameComposer composer(settings, Options());
+        FrameComposer composer(settings, m_pace, Options());
         const FrameRecord& r = composer.DrawFrame({kMonday, 0}, QSize(960, 540));
         const QImage& image = composer.FrameImage();
         EXPECT_EQ(r.background, 0u);
@@ -151,10 +152,10 @@ TEST_F(FrameOptionsTest, DarkFramesAreBlackWithTextInTheWheelsColour) {
 TEST_F(FrameOptionsTest, FontChangesTheLargeTextOnly) {
     // The banner keeps the default face whatever "Font" holds; an unknown family is drawn in
     // Qt's substitute. (Which stored texts count as garbage: FontSettingTest.)
-    const auto draw = [](const std::string& font) {
+    const auto draw = [this](const std::string& font) {
         SaverSettings settings;
         settings.m_font = font;
-        FrameComposer composer(settings, Options());
+        FrameComposer composer(settings, m_pace, Options());
         composer.DrawFrame({kMonday, 0}, QSize(960, 540));
         return composer.FrameImage().copy();
     };
@@ -176,7 +177,7 @@ TEST_F(FrameOptionsTest, OutlineEdgesLargeAndSmallText) {
     for (const bool outline : {false, true}) {
         SaverSettings settings;
         settings.m_outline = outline;
-        FrameComposer composer(settings, Options());
+        FrameComposer composer(settings, m_pace, Options());
         ASSERT_EQ(composer.DrawFrame({kMonday, 0}, QSize(1920, 1080)).background, 0xFFFF00u);
         const int banner = Count(composer.FrameImage(), 0, 10, dark);
         const int large = Count(composer.FrameImage(), 10, 1080, dark);
