@@ -38,15 +38,15 @@ QSize SizeOf(const benchmark::State& state) {
 // Composes frames 100 ms apart from `start`; the first frame (buffer, font fitting) is made
 // before the clock starts, as the saver makes it once per window.
 void RunFrames(benchmark::State& state, const SaverSettings& settings, TimeSample start) {
-    chronivo::ResetStripeStateForTesting();
-    FrameComposer window(settings);
+    chronivo::StripePace pace;
+    FrameComposer window(settings, pace);
     chronivo::FixedClock clock(start);
     window.DrawFrame(clock.Now(), SizeOf(state));
     for (auto _ : state) {
         clock.Advance(100);
         benchmark::DoNotOptimize(window.DrawFrame(clock.Now(), SizeOf(state)));
     }
-    if (settings.m_rainbow != 0 && chronivo::s_stripeWidth != 1) {
+    if (settings.m_rainbow != 0 && pace.m_stripeWidth != 1) {
         state.SkipWithError("the stripes were widened: frames did not keep pace");
     }
     state.counters["fonts/frame"] = benchmark::Counter(static_cast<double>(window.FontsMade()),
@@ -99,7 +99,8 @@ void BM_FirstFrameClock(benchmark::State& state) {
     settings.m_showSeconds = 1;
     settings.m_countdownMode = 2;
     for (auto _ : state) {
-        FrameComposer window(settings);
+        chronivo::StripePace pace;
+        FrameComposer window(settings, pace);
         benchmark::DoNotOptimize(window.DrawFrame({kNoon, 0}, SizeOf(state)));
     }
 }

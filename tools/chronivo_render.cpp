@@ -135,8 +135,10 @@ int main(int argc, char** argv) {
     chronivo::FrameOptions frameOptions;
     frameOptions.dpi = options.dpi;
     try {
-        // One window: font slots, countdown target and state, striped flag carried along.
-        chronivo::FrameComposer window(settings, frameOptions);
+        // One window: font slots, countdown target and state, striped flag and the stripes' pace
+        // carried along.
+        chronivo::StripePace pace;
+        chronivo::FrameComposer window(settings, pace, frameOptions);
         for (std::int32_t i = 0; i < options.frames; ++i) {
             const chronivo::TimeSample now = After(start, std::int64_t{i} * options.stepMs);
             const chronivo::FrameRecord& frame = window.DrawFrame(now, options.size);

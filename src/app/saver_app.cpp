@@ -5,6 +5,7 @@
 #include "idle/session_blank.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
+#include "saver/secondary_window.h"
 #include "settings/profile_store.h"
 #include "time/time_sample.h"
 
@@ -160,7 +161,7 @@ void SaverApp::FollowHostSize(QSize size) {
 SaverWindow* SaverApp::CreateSaverWindow() {
     SaverWindow* window = nullptr;
     try {
-        window = new SaverWindow(*this);
+        window = new SaverWindow(*this, m_stripePace);
     } catch (...) {
         return nullptr;
     }
@@ -203,7 +204,7 @@ void SaverApp::RetireCovers() {
 SecondaryWindow* SaverApp::CreateSecondaryWindow(QScreen& screen) {
     SecondaryWindow* window = nullptr;
     try {
-        window = new SecondaryWindow(*this, *m_mainWnd);
+        window = new SecondaryWindow(*this, *m_mainWnd, m_stripePace);
     } catch (...) {
         return nullptr;
     }
@@ -219,7 +220,7 @@ SecondaryWindow* SaverApp::CreateSecondaryWindow(QScreen& screen) {
 void SaverApp::CoverOtherScreens() {
     RetireCovers();
     // The settings the main window was made with decide, so all the windows follow one reading.
-    const bool frames = m_mainWnd && m_mainWnd->Settings().m_allScreens != 0;
+    const bool frames = m_mainWnd && m_mainWnd->Settings().m_allScreens;
     const QScreen* primary = QGuiApplication::primaryScreen();
     for (QScreen* screen : QGuiApplication::screens()) {
         if (screen == primary) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "saver/rainbow.h"
 #include "saver/saver_host.h"
 #include "time/time_sample.h"
 
@@ -77,6 +78,9 @@ public:
     // The same for the saver's windows on those screens ("AllScreens" on).
     std::vector<SecondaryWindow*> SecondaryWindows() const;
 
+    // The stripes' pace of the run, shared by all its saver windows, replacements included.
+    StripePace& Pace() { return m_stripePace; }
+
     // The idle watcher saw input while the saver shows: the main window ends the run unless it
     // saw the input itself (SaverWindowBase::InputElsewhere).
     void InputElsewhere();
@@ -110,6 +114,7 @@ private:
 
     std::unique_ptr<ProfileStore> m_store;
     const Clock& m_clock;
+    StripePace m_stripePace;        // handed to every saver window, as the app itself is
     bool m_readProblemSaid = false; // the settings' read problem has been put on stderr
     QPointer<SaverWindow> m_mainWnd;
     std::vector<QPointer<ScreenCover>> m_covers;

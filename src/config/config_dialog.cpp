@@ -1,6 +1,7 @@
 #include "config/config_dialog.h"
 
 #include "config/config_values.h"
+#include "config/dialog_controls.h"
 #include "config/dialog_units.h"
 #include "config/speed_slider.h"
 
@@ -62,12 +63,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text,
     label->setObjectName(QString::fromLatin1(name));
     label->setAlignment(alignment);
     return label;
-}
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text) {
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
 }
 
 } // namespace

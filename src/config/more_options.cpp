@@ -1,6 +1,7 @@
 #include "config/more_options.h"
 
 #include "config/config_values.h"
+#include "config/dialog_controls.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 
@@ -18,12 +19,6 @@
 namespace chronivo {
 
 namespace {
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text) {
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
-}
 
 QString KeyName(const SettingKey& key) {
     return QString::fromLatin1(key.name);
@@ -48,13 +43,12 @@ MoreOptionsDialog::MoreOptionsDialog(QWidget* parent, ProfileStore& store, Messa
     setWindowTitle(QStringLiteral("More options"));
     setModal(true);
 
-    m_allScreens = MakeCheckBox(this, "allScreens", QStringLiteral("The clock on every screen"));
-    m_drift = MakeCheckBox(this, "drift",
-                           QStringLiteral("Screen care: move the layout a little every minute"));
-    m_localNames =
-        MakeCheckBox(this, "localNames", QStringLiteral("Names and date in my language"));
-    m_dark = MakeCheckBox(this, "dark", QStringLiteral("Dark background"));
-    m_outline = MakeCheckBox(this, "outline", QStringLiteral("Outline round the text"));
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        if (kMoreOptions[i].flag != nullptr) {
+            m_boxes[i] = MakeCheckBox(this, kMoreOptions[i].boxName,
+                                      QString::fromLatin1(kMoreOptions[i].label));
+        }
+    }
 
     auto* fontGroup = new QGroupBox(QStringLiteral("Font"), this);
     m_defaultFont = new QRadioButton(QStringLiteral("Default font"), fontGroup);
@@ -76,8 +70,10 @@ MoreOptionsDialog::MoreOptionsDialog(QWidget* parent, ProfileStore& store, Messa
 
     auto* layout = new QVBoxLayout(this);
     // Each box as wide as its text, so a click beside the text changes nothing.
-    for (QWidget* box : {m_allScreens, m_drift, m_localNames, m_dark, m_outline}) {
-        layout->addWidget(box, 0, Qt::AlignLeft);
+    for (QCheckBox* box : m_boxes) {
+        if (box != nullptr) {
+            layout->addWidget(box, 0, Qt::AlignLeft);
+        }
     }
     layout->addWidget(fontGroup);
     layout->addWidget(buttons);
@@ -92,24 +88,23 @@ MoreOptionsDialog::MoreOptionsDialog(QWidget* parent, ProfileStore& store, Messa
 }
 
 void MoreOptionsDialog::ReadValues() {
-    // The saver takes any non-zero number as on; a value that is no number reads as 0, off.
-    const auto load = [this](QCheckBox* box, const SettingKey& key) {
-        box->setChecked(ReadInt(m_store, key, Reader::Dialog) != 0);
-    };
-    load(m_allScreens, keys::AllScreens);
-    load(m_drift, keys::Drift);
-    load(m_localNames, keys::LocalNames);
-    load(m_dark, keys::Dark);
+    // Read in the rows' order, the font in its place among them, each flag as the saver reads
+    // it.
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        if (m_boxes[i] != nullptr) {
+            m_boxes[i]->setChecked(ReadFlag(m_store, kMoreOptions[i].key, Reader::Dialog));
+        } else {
+            m_storedFont = ReadString(m_store, kMoreOptions[i].key);
+        }
+    }
     // Only a family the list offers can be shown; any other stays stored unless the font is
     // changed.
     QStringList offered;
     for (int i = 0; i < m_fontCombo->count(); ++i) {
         offered << m_fontCombo->itemText(i);
     }
-    m_storedFont = ReadString(m_store, keys::Font);
     const FontChoice stored = ParseFontSetting(m_storedFont.toStdString());
     const QString family = InstalledFamily(stored, offered);
-    load(m_outline, keys::Outline);
 
     // With the default font the list shows the family the default is, ready to start from.
     m_fontCombo->setCurrentFont(family.isEmpty() ? QFont() : QFont(family));
@@ -129,20 +124,22 @@ void MoreOptionsDialog::OnFontKind() {
 }
 
 std::vector<ProfileValue> MoreOptionsDialog::Values() const {
-    const auto flag = [](const QCheckBox* box) { return box->isChecked() ? 1 : 0; };
     const FontChoice font =
         m_otherFont->isChecked()
             ? FontChoice{m_fontCombo->currentFont().family(), m_bold->isChecked()}
             : FontChoice{};
     const QString fontText = m_fontTouched ? FontSettingText(font) : m_storedFont;
-    return {
-        {KeyName(keys::AllScreens), flag(m_allScreens)},
-        {KeyName(keys::Drift), flag(m_drift)},
-        {KeyName(keys::LocalNames), flag(m_localNames)},
-        {KeyName(keys::Dark), flag(m_dark)},
-        {KeyName(keys::Font), fontText},
-        {KeyName(keys::Outline), flag(m_outline)},
-    };
+    std::vector<ProfileValue> values;
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        const QString key = KeyName(kMoreOptions[i].key);
+        if (m_boxes[i] != nullptr) {
+            // A flag is stored as the number 1 or 0, as the main window stores its own.
+            values.push_back({key, m_boxes[i]->isChecked() ? 1 : 0});
+        } else {
+            values.push_back({key, fontText});
+        }
+    }
+    return values;
 }
 
 void MoreOptionsDialog::OnOK() {

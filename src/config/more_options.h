@@ -1,11 +1,13 @@
 #pragma once
 
+#include "settings/option_table.h"
 #include "settings/settings_keys.h"
 
 #include <QDialog>
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -21,12 +23,13 @@ class ProfileStore;
 // case); empty when it is none of them.
 QString InstalledFamily(const FontChoice& choice, const QStringList& installed);
 
-// "More options...": the settings beyond the main window's, each stored under its own key of the
-// same section. It reads them when it is built; OK stores all six in one change and closes,
-// a failed write is told through `showMessage` and keeps it open; Cancel stores nothing.
+// "More options...": the settings beyond the main window's (kMoreOptions), each stored under its
+// own key of the same section. It reads them when it is built; OK stores all six in one change
+// and closes, a failed write is told through `showMessage` and keeps it open; Cancel stores
+// nothing.
 //
-// Object names: "allScreens", "drift", "localNames", "dark", "outline", "defaultFont",
-// "otherFont", "fontCombo", "bold", "buttonBox".
+// Object names: each on/off option's box by its row ("allScreens", "drift", "localNames",
+// "dark", "outline"), "defaultFont", "otherFont", "fontCombo", "bold", "buttonBox".
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -50,11 +53,8 @@ private:
     QString m_storedFont;
     bool m_fontTouched = false;
     std::vector<ProfileValue> m_shownValues; // Values() as the dialog opened
-    QCheckBox* m_allScreens = nullptr;
-    QCheckBox* m_drift = nullptr;
-    QCheckBox* m_localNames = nullptr;
-    QCheckBox* m_dark = nullptr;
-    QCheckBox* m_outline = nullptr;
+    // The check box of each row of kMoreOptions; null for the row of "Font".
+    std::array<QCheckBox*, std::size(kMoreOptions)> m_boxes{};
     QRadioButton* m_defaultFont = nullptr;
     QRadioButton* m_otherFont = nullptr;
     QFontComboBox* m_fontCombo = nullptr;

@@ -64,18 +64,17 @@ void LocalMinuteSecond(const std::optional<std::tm>& local, std::int64_t utcSeco
 
 } // namespace
 
-FrameComposer::FrameComposer(const SaverSettings& settings, const FrameOptions& options)
+FrameComposer::FrameComposer(const SaverSettings& settings, StripePace& pace,
+                             const FrameOptions& options)
     : m_settings(settings)
+    , m_pace(pace)
     , m_devicePixelRatio(options.devicePixelRatio > 0 ? options.devicePixelRatio : 1.0)
     , m_daylightRules(MakeDaylightRules(options.ruleOfYear))
     // Fonts are made for the device pixels the frame is composed in.
     , m_text(static_cast<std::int32_t>(
           std::lround(std::clamp(options.dpi * m_devicePixelRatio, 1.0, double{INT32_MAX}))))
     , m_locale(options.locale)
-    , m_localNames(settings.m_localNames != 0 && UsesLocalNames(options.locale))
-    , m_dark(settings.m_dark != 0)
-    , m_drift(settings.m_drift != 0)
-    , m_outline(settings.m_outline != 0)
+    , m_localNames(settings.m_localNames && UsesLocalNames(options.locale))
     , m_face(ParseFontSetting(settings.m_font))
     , m_backColor(options.backColor)
     , m_speed(UsableSpeed(settings.m_speed))
@@ -170,27 +169,28 @@ const FrameRecord& FrameComposer::Compose(QImage& buffer, const FrameRect& frame
     m_record.kind = IsWorldTimeFrame() ? "world" : "clock";
     m_record.timeBase = timeBase;
     m_record.rainbow = m_rainbow != 0;
-    m_record.stripeWidth = s_stripeWidth;
+    m_record.stripeWidth = m_pace.m_stripeWidth;
     m_record.fullScreenCountdown = m_fullScreenCountdown != 0;
 
     // 5. Background; from here on m_backColor is this frame's colour. A dark frame is black,
     // striped or not, and its texts take the wheel's colour instead.
     m_wheelPhase = SolidPhase(timeBase, m_speed);
-    if (m_dark) {
+    if (m_settings.m_dark) {
         m_backColor = 0x000000;
         FillSolid(buffer, frame, m_backColor);
     } else {
-        m_backColor = PaintBackground(buffer, frame, frame.Width(), timeBase, m_speed, m_rainbow);
+        m_backColor =
+            PaintBackground(buffer, frame, frame.Width(), timeBase, m_speed, m_pace, m_rainbow);
     }
     m_record.background = m_backColor;
 
     // Where the texts go: the whole frame, or with drift the inset frame moved for this minute.
     FrameRect layout = frame;
-    if (m_drift) {
+    if (m_settings.m_drift) {
         const std::int32_t margin = DriftMargin(frame);
         layout = DriftedLayoutFrame(frame, margin, DriftOffsetAt(now.seconds, margin));
     }
-    m_text.SetOutlineWidth(m_outline ? OutlineWidthFor(frame.Height()) : 0);
+    m_text.SetOutlineWidth(m_settings.m_outline ? OutlineWidthFor(frame.Height()) : 0);
 
     QPainter dc;
     if (!dc.begin(&buffer)) {
@@ -240,7 +240,7 @@ void FrameComposer::DrawWorldBands(QPainter& dc, const FrameRect& frame) {
         m_text.FitSlot(m_weekdayFont, dc, WorldBandRect(frame, count, 0),
                        std::span<const QString>(fitted.data(), 2 * cities), m_face);
     }
-    const std::uint32_t color = m_dark ? TextColor() : 0x000000;
+    const std::uint32_t color = m_settings.m_dark ? TextColor() : 0x000000;
     // A label too long for its band gives way to its time, measured in the font the band is
     // drawn with; lines that fit are drawn as they are.
     m_text.SelectFont(dc, &*m_weekdayFont, false);
@@ -300,8 +300,9 @@ void FrameComposer::DrawClock(QPainter& dc, const FrameRect& frame,
 double FrameComposer::DrawCountdown(QPainter& dc, const FrameRect& rect) {
     const CountdownReading reading =
         ComputeCountdown(m_timeSample, UtcOffsetAt(m_timeSample.seconds), m_target);
-    const std::uint32_t color = m_dark ? DarkCountdownColor(m_wheelPhase, reading.countingUp)
-                                       : CountdownColor(m_backColor, reading.countingUp);
+    const std::uint32_t color = m_settings.m_dark
+                                    ? DarkCountdownColor(m_wheelPhase, reading.countingUp)
+                                    : CountdownColor(m_backColor, reading.countingUp);
     if (m_fullScreenCountdown != 0) {
         // The bare countdown, fitted afresh on every frame.
         DrawRecorded("countdown", nullptr, dc, rect, QString::fromStdString(reading.text), true,
@@ -326,7 +327,7 @@ void FrameComposer::DrawRecorded(const char* role, FontSlot* slot, QPainter& dc,
 }
 
 std::uint32_t FrameComposer::TextColor() const {
-    return m_dark ? HueColor(m_wheelPhase) : m_backColor ^ 0xFFFFFFu;
+    return m_settings.m_dark ? HueColor(m_wheelPhase) : m_backColor ^ 0xFFFFFFu;
 }
 
 } // namespace chronivo

@@ -3,6 +3,7 @@
 #include "saver/frame_layout.h"
 #include "saver/frame_record.h"
 #include "saver/frame_style.h"
+#include "saver/rainbow.h"
 #include "saver/saver_settings.h"
 #include "saver/text_fitting.h"
 #include "time/countdown.h"
@@ -83,7 +84,10 @@ struct FrameOptions {
 // - Outline: every text edged in black or white, OutlineWidthFor the frame's height.
 class FrameComposer {
 public:
-    FrameComposer(const SaverSettings& settings, const FrameOptions& options = {});
+    // `pace` is the stripes' pace of the run, shared with the other windows' composers; it must
+    // outlive the composer.
+    FrameComposer(const SaverSettings& settings, StripePace& pace,
+                  const FrameOptions& options = {});
 
     // Fixes the countdown target of modes 1, 2 and 5 from the local year at `now` (and their
     // titles); other modes keep the settings' target. Runs once: the window calls it at its first
@@ -150,6 +154,7 @@ private:
     std::uint32_t TextColor() const;
 
     const SaverSettings m_settings;
+    StripePace& m_pace;
     const double m_devicePixelRatio;
     // Each chosen city's tz zone, looked up once; invalid for a label that keeps its stored code.
     std::array<QTimeZone, kMaxWorldTimeEntries> m_worldTimeZones;
@@ -158,9 +163,6 @@ private:
     // The further options, fixed when the composer is made.
     const QLocale m_locale;
     const bool m_localNames; // "LocalNames" on and a locale other than C
-    const bool m_dark;
-    const bool m_drift;
-    const bool m_outline;
     const FontChoice m_face; // of every text but the banner
 
     // Per-window frame state.

@@ -8,18 +8,6 @@
 
 namespace chronivo {
 
-std::int32_t s_stripeWidth = 1;
-std::int32_t s_lagCount = 0;
-std::int32_t s_lastTimeBase = 0;
-PaceRole s_paceRole = PaceRole::Check;
-
-void ResetStripeStateForTesting() {
-    s_stripeWidth = 1;
-    s_lagCount = 0;
-    s_lastTimeBase = 0;
-    s_paceRole = PaceRole::Check;
-}
-
 std::int32_t TimeBase(std::int32_t milliseconds, std::int32_t second, std::int32_t minute) {
     return (milliseconds + 50) / 100 + 10 * second + 600 * minute;
 }
@@ -152,37 +140,38 @@ std::uint32_t PaintStripes(QImage& dc, const FrameRect& rect, std::int32_t width
     return first;
 }
 
-void PaceCheck(std::int32_t timeBase, std::int32_t width, std::int32_t& rainbow) {
-    if (timeBase == s_lastTimeBase + 1) {
-        s_lagCount = 0;
+void PaceCheck(StripePace& pace, std::int32_t timeBase, std::int32_t width, std::int32_t& rainbow) {
+    if (timeBase == pace.m_lastTimeBase + 1) {
+        pace.m_lagCount = 0;
     } else {
-        const std::int32_t before = s_lagCount;
-        s_lagCount = before + 1;
+        const std::int32_t before = pace.m_lagCount;
+        pace.m_lagCount = before + 1;
         if (before > 3) {
-            const std::int32_t w = s_stripeWidth;
-            s_stripeWidth = w + 1;
+            const std::int32_t w = pace.m_stripeWidth;
+            pace.m_stripeWidth = w + 1;
             if (w > width / 8) {
                 rainbow = 0;
             }
-            s_lagCount = 0;
+            pace.m_lagCount = 0;
         }
     }
-    s_lastTimeBase = timeBase;
+    pace.m_lastTimeBase = timeBase;
 }
 
 std::uint32_t PaintBackground(QImage& dc, const FrameRect& rect, std::int32_t width,
-                              std::int32_t timeBase, std::int32_t speed, std::int32_t& rainbow) {
+                              std::int32_t timeBase, std::int32_t speed, StripePace& pace,
+                              std::int32_t& rainbow) {
     const std::uint32_t backColor = HueColor(SolidPhase(timeBase, speed));
-    if (s_paceRole == PaceRole::FollowSolid) {
+    if (pace.m_paceRole == PaceRole::FollowSolid) {
         rainbow = 0;
     }
     if (rainbow == 0) {
         FillSolid(dc, rect, backColor);
         return backColor;
     }
-    PaintStripes(dc, rect, width, timeBase, speed, s_stripeWidth);
-    if (s_paceRole == PaceRole::Check) {
-        PaceCheck(timeBase, width, rainbow);
+    PaintStripes(dc, rect, width, timeBase, speed, pace.m_stripeWidth);
+    if (pace.m_paceRole == PaceRole::Check) {
+        PaceCheck(pace, timeBase, width, rainbow);
     }
     return backColor;
 }

@@ -39,26 +39,25 @@ std::int32_t SolidPhase(std::int32_t timeBase, std::int32_t speed);
 std::int32_t StripePhase(std::int32_t x, std::int32_t width, std::int32_t timeBase,
                          std::int32_t speed);
 
-// Striped painting's process-wide state, shared by every saver window of the process and never
-// reset while it runs: stripe width in pixels (starts at 1, only grows), striped frames in a row
-// whose time base was not one more than the previous one's, and the previous striped frame's
-// time base.
-extern std::int32_t s_stripeWidth;
-extern std::int32_t s_lagCount;
-extern std::int32_t s_lastTimeBase;
-
 // Which striped frames run the pace check. The saver's windows on the other screens paint the
 // same tenths as the main window; were their frames counted too, each would look like a frame
 // standing still after the main window's, and they would hide its real lag as well. So only the
 // main window's frames check (Check, the start value); the others' follow it: stripes
-// s_stripeWidth wide and no check while the main window paints stripes (FollowStriped), solid
+// m_stripeWidth wide and no check while the main window paints stripes (FollowStriped), solid
 // colour once it has gone solid (FollowSolid, which clears their own flag for good).
 enum class PaceRole { Check, FollowStriped, FollowSolid };
-extern PaceRole s_paceRole;
 
-// Puts the three back to their start values (1, 0, 0), and s_paceRole to Check, as in a fresh
-// process. Tests only.
-void ResetStripeStateForTesting();
+// The stripes' pace, shared by every saver window of a run and never reset while it runs: the
+// saver app owns one and hands it to each window it makes, the replacements included (a
+// chronivo-render run or a test owns its own). Stripe width in pixels (starts at 1, only grows),
+// striped frames in a row whose time base was not one more than the previous one's, the previous
+// striped frame's time base, and the role of the frame being painted.
+struct StripePace {
+    std::int32_t m_stripeWidth = 1;
+    std::int32_t m_lagCount = 0;
+    std::int32_t m_lastTimeBase = 0;
+    PaceRole m_paceRole = PaceRole::Check;
+};
 
 // A colour 0x00BBGGRR as Qt wants it, and as a pixel of a 32-bit RGB buffer (0xFFRRGGBB).
 QColor ToQColor(std::uint32_t color);
@@ -81,16 +80,18 @@ std::uint32_t PaintStripes(QImage& dc, const FrameRect& rect, std::int32_t width
 // striped frame's kept pace and starts the lag count again; any other (standing still, jumping,
 // going back, wrapping at the hour) adds one to it, and the fifth in a row widens the stripes by a
 // pixel; when the width before that step was already above width / 8 the window's `rainbow` flag
-// is cleared, so it paints solid colour from then on. Ends by remembering the time base.
-void PaceCheck(std::int32_t timeBase, std::int32_t width, std::int32_t& rainbow);
+// is cleared, so it paints solid colour from then on. Ends by remembering the time base. Counts
+// and widens in `pace`.
+void PaceCheck(StripePace& pace, std::int32_t timeBase, std::int32_t width, std::int32_t& rainbow);
 
 // The background step of a frame. `rect` is the frame rectangle in buffer pixels, width its
 // width, timeBase 0..36000, speed as UsableSpeed gives it, rainbow the window's striped flag.
 // Solid (rainbow 0): fills rect with HueColor(SolidPhase). Striped: PaintStripes with
-// s_stripeWidth, then PaceCheck, which may clear rainbow; s_paceRole may skip the check or clear
-// rainbow first. Returns the frame's background colour (the solid colour, or the stripe at
-// x = 0).
+// pace.m_stripeWidth, then PaceCheck, which may clear rainbow; pace.m_paceRole may skip the check
+// or clear rainbow first. Returns the frame's background colour (the solid colour, or the stripe
+// at x = 0).
 std::uint32_t PaintBackground(QImage& dc, const FrameRect& rect, std::int32_t width,
-                              std::int32_t timeBase, std::int32_t speed, std::int32_t& rainbow);
+                              std::int32_t timeBase, std::int32_t speed, StripePace& pace,
+                              std::int32_t& rainbow);
 
 } // namespace chronivo

@@ -1,5 +1,6 @@
 #include "saver/saver_settings.h"
 
+#include "settings/option_table.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 #include "zones/zone_lookup.h"
@@ -29,12 +30,13 @@ SaverSettings ReadSaverSettings(const ProfileStore& store, std::int64_t utcSecon
     // The cities are loaded whatever "WorldTime" holds; it is read last.
     LoadWorldTimeEntries(store, s, utcSeconds);
     s.m_worldTime = ReadInt(store, keys::WorldTime, Reader::Saver);
-    s.m_allScreens = ReadInt(store, keys::AllScreens, Reader::Saver);
-    s.m_drift = ReadInt(store, keys::Drift, Reader::Saver);
-    s.m_localNames = ReadInt(store, keys::LocalNames, Reader::Saver);
-    s.m_dark = ReadInt(store, keys::Dark, Reader::Saver);
-    s.m_font = ReadString(store, keys::Font).toStdString();
-    s.m_outline = ReadInt(store, keys::Outline, Reader::Saver);
+    for (const MoreOption& option : kMoreOptions) {
+        if (option.flag != nullptr) {
+            s.*option.flag = ReadFlag(store, option.key, Reader::Saver);
+        } else {
+            s.m_font = ReadString(store, option.key).toStdString();
+        }
+    }
     return s;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/option_table.h"
 #include "time/world_time.h"
 
 #include <array>
@@ -18,8 +19,9 @@ struct WorldTimeEntry {
 };
 
 // Everything a saver window reads from the settings, read once when the window is built; a
-// window never sees a change made while it runs. Texts are UTF-8.
-struct SaverSettings {
+// window never sees a change made while it runs. Texts are UTF-8. The on/off choices of "More
+// options..." (m_allScreens, m_drift, m_localNames, m_dark, m_outline) come from OptionFlags.
+struct SaverSettings : OptionFlags {
     std::int32_t m_countdownMode = 0; // "Option": 0 none, 1..5 a countdown target
     std::string m_title;              // "Title"
     std::int32_t m_targetYear = 0;    // "Year" .. "Second": the local target of modes 3 and 4
@@ -37,13 +39,9 @@ struct SaverSettings {
     std::int32_t m_worldCount = 0;
     std::array<WorldTimeEntry, kMaxWorldTimeEntries> m_worldEntries{};
     std::int32_t m_worldTime = 0; // "WorldTime": world-time bands instead of the clock
-    // The further options, read after everything above; 0 or empty: off.
-    std::int32_t m_allScreens = 0; // "AllScreens"
-    std::int32_t m_drift = 0;      // "Drift"
-    std::int32_t m_localNames = 0; // "LocalNames"
-    std::int32_t m_dark = 0;       // "Dark"
-    std::string m_font;            // "Font", as stored ("Family" or "Family:bold")
-    std::int32_t m_outline = 0;    // "Outline"
+    // The further options are read after everything above (kMoreOptions): the flags, and
+    // "Font" as stored ("Family" or "Family:bold"; empty: the default font).
+    std::string m_font;
 };
 
 // Reads the saver's settings with the saver's defaults, in the saver's order, and loads the

@@ -56,8 +56,9 @@ std::uint32_t ToColorRef(const QColor& color) {
            (static_cast<std::uint32_t>(rgb.blue()) << 16);
 }
 
-SaverWindow::SaverWindow(SaverHost& host)
+SaverWindow::SaverWindow(SaverHost& host, StripePace& pace)
     : m_host(host)
+    , m_pace(pace)
     , m_time(host.TimeSource().Now())
     , m_settings(ReadSaverSettings(host.Profile(), m_time.seconds)) {
     // Settings are read here and only here: a running window never sees a later change.
@@ -142,7 +143,7 @@ void SaverWindow::FixCountdownTarget() {
         options.dpi = LogicalDpiOf(*this);
         options.devicePixelRatio = devicePixelRatioF();
         options.backColor = m_backColor;
-        m_composer = std::make_unique<FrameComposer>(m_settings, options);
+        m_composer = std::make_unique<FrameComposer>(m_settings, m_pace, options);
     }
     m_composer->FixCountdownTarget(m_host.TimeSource().Now());
 }

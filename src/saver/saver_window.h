@@ -23,8 +23,9 @@ class SaverHost;
 class SaverWindow : public SaverWindowBase {
     Q_OBJECT
 public:
-    // Reads every setting once, through the host's profile; creates no window yet.
-    explicit SaverWindow(SaverHost& host);
+    // Reads every setting once, through the host's profile; creates no window yet. `pace` is the
+    // stripes' pace of the run, shared with the other windows; it must outlive the window.
+    SaverWindow(SaverHost& host, StripePace& pace);
     ~SaverWindow() override;
 
     const SaverSettings& Settings() const { return m_settings; }
@@ -61,6 +62,7 @@ protected:
     QImage* BackBufferOf(const QPainter& painter);
 
     SaverHost& m_host;
+    StripePace& m_pace;
     TimeSample m_time; // time of the current frame; construction time at first
     SaverSettings m_settings;
     std::uint32_t m_backColor = 0; // 0x00BBGGRR

@@ -1,25 +1,9 @@
 #include "saver/screen_cover.h"
 
-#include "saver/rainbow.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 
 namespace chronivo {
-
-namespace {
-
-// Sets the role of the frames painted while it lives, and puts Check back after them, so that a
-// frame of the main window can never run as a follower's, whatever leaves the paint.
-class FollowPace {
-public:
-    explicit FollowPace(PaceRole role) { s_paceRole = role; }
-    ~FollowPace() { s_paceRole = PaceRole::Check; }
-    FollowPace(const FollowPace&) = delete;
-    FollowPace& operator=(const FollowPace&) = delete;
-};
-
-} // namespace
 
 ScreenCover::ScreenCover() {
     // Black is painted over the whole window on every paint; nothing is erased first.
@@ -32,24 +16,6 @@ ScreenCover::~ScreenCover() = default;
 void ScreenCover::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
-}
-
-SecondaryWindow::SecondaryWindow(SaverHost& host, const SaverWindow& main)
-    : SaverWindow(host)
-    , m_main(&main) {}
-
-SecondaryWindow::~SecondaryWindow() = default;
-
-void SecondaryWindow::DrawFrame(const QRect& updateRect) {
-    // The main window's flag as its latest frame left it; before its first frame, the setting.
-    // Once it has gone, the run is ending: the stripes stay as they are.
-    bool mainStriped = true;
-    if (m_main) {
-        const FrameComposer* composer = m_main->Composer();
-        mainStriped = composer != nullptr ? composer->Rainbow() : m_main->Settings().m_rainbow != 0;
-    }
-    const FollowPace follow(mainStriped ? PaceRole::FollowStriped : PaceRole::FollowSolid);
-    SaverWindow::DrawFrame(updateRect);
 }
 
 } // namespace chronivo

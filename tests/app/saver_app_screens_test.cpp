@@ -4,6 +4,7 @@
 #include "saver/rainbow.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
+#include "saver/secondary_window.h"
 #include "settings/settings_keys.h"
 #include "support/memory_profile_store.h"
 #include "support/pump_events.h"
@@ -45,7 +46,6 @@ protected:
         ASSERT_EQ(QGuiApplication::screens().size(), 2);
         ASSERT_EQ(QGuiApplication::primaryScreen()->geometry(), kScreenA);
         SaverWindowBase::ResetMouseStateForTesting();
-        ResetStripeStateForTesting();
     }
     void TearDown() override {
         m_app.reset();
@@ -181,8 +181,9 @@ TEST_F(TwoScreenTest, OnlyTheMainWindowsFramesKeepThePace) {
         auto* other = qobject_cast<SecondaryWindow*>(OtherWindow());
         ASSERT_NE(other, nullptr);
         // As at the start of a run whose last striped frame had time base 0.
-        ResetStripeStateForTesting();
-        s_stripeWidth = c.startWidth;
+        StripePace& pace = m_app->Pace();
+        pace = StripePace{};
+        pace.m_stripeWidth = c.startWidth;
         for (int i = 0; i < 6; ++i) {
             m_clock.Set(TimeSample{1'767'225'600, 0});
             m_clock.Advance(100 + i * c.stepMs);
@@ -190,8 +191,8 @@ TEST_F(TwoScreenTest, OnlyTheMainWindowsFramesKeepThePace) {
             m_clock.Advance(c.offsetMs);
             other->repaint();
         }
-        EXPECT_EQ(s_lagCount, 0);
-        EXPECT_EQ(s_stripeWidth, c.stripeWidth);
+        EXPECT_EQ(pace.m_lagCount, 0);
+        EXPECT_EQ(pace.m_stripeWidth, c.stripeWidth);
         EXPECT_EQ(m_app->MainWindow()->Composer()->Rainbow(), c.striped);
         EXPECT_EQ(other->Composer()->Rainbow(), c.striped);
     }

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -22,7 +21,6 @@ protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();
-        ResetStripeStateForTesting();
     }
 
     static FrameOptions Options(const QLocale& locale = QLocale::c()) {
@@ -31,6 +29,8 @@ protected:
         options.locale = locale;
         return options;
     }
+
+    StripePace m_pace; // fresh for each test
 };
 
 // World time with one city, London (the table's code 1).
@@ -56,21 +56,21 @@ int Count(const QImage& image, int top, int bottom, Test test) {
 }
 
 TEST_F(FrameOptionsTest, DriftMovesEveryTextOnScreenOncePerMinute) {
-    // "Drift" any non-zero number, for 200 minutes: every text inside the screen, the first large
-    // line where the minute's offset puts it. (Off, the lines keep their places: the rectangles
+    // "Drift" on, for 200 minutes: every text inside the screen, the first large line where the
+    // minute's offset puts it. (Off, the lines keep their places: the rectangles
     // of FrameComposerTest.)
     SaverSettings clock; // with its countdown band
     clock.m_countdownMode = 2;
-    clock.m_drift = -7;
+    clock.m_drift = true;
     SaverSettings world = WorldOfLondon();
-    world.m_drift = INT_MAX;
+    world.m_drift = true;
     const struct {
         SaverSettings settings;
         QSize size;
         std::size_t line; // the record's first large line: the weekday, or the city
     } cases[] = {{clock, {960, 540}, 2}, {world, {1080, 1920}, 0}};
     for (const auto& c : cases) {
-        FrameComposer composer(c.settings, Options());
+        FrameComposer composer(c.settings, m_pace, Options());
         const FrameRect frame{0, 0, c.size.width(), c.size.height()};
         const std::int32_t margin = DriftMargin(frame);
         for (std::int64_t at = kMonday; at < kMonday + 12000; at += 7 * 60 + 59) {
@@ -94,29 +94,29 @@ TEST_F(FrameOptionsTest, LocalNamesTakeTheLocalesWeekdayAndDate) {
     const QLocale german(QLocale::German, QLocale::Germany);
     const struct {
         QLocale locale;
-        std::int32_t localNames;
+        bool localNames;
         const char* weekday;
         const char* date;
     } cases[] = {
-        {german, 1, "Montag", "7. Dezember 2026"},
-        {QLocale(QLocale::French, QLocale::France), -1, "lundi", "7 décembre 2026"},
-        {QLocale(QLocale::Japanese, QLocale::Japan), 1, "月曜日", "2026年12月7日"},
-        {QLocale::c(), 1, "Monday", "December 07, 2026"},
-        {german, 0, "Monday", "December 07, 2026"},
+        {german, true, "Montag", "7. Dezember 2026"},
+        {QLocale(QLocale::French, QLocale::France), true, "lundi", "7 décembre 2026"},
+        {QLocale(QLocale::Japanese, QLocale::Japan), true, "月曜日", "2026年12月7日"},
+        {QLocale::c(), true, "Monday", "December 07, 2026"},
+        {german, false, "Monday", "December 07, 2026"},
     };
     for (const auto& c : cases) {
         SaverSettings settings;
         settings.m_localNames = c.localNames;
         settings.m_24Hour = 1;
-        FrameComposer composer(settings, Options(c.locale));
+        FrameComposer composer(settings, m_pace, Options(c.locale));
         const FrameRecord& r = composer.DrawFrame({kMonday, 0}, QSize(960, 540));
         EXPECT_EQ(r.texts[1].text, QString::fromUtf8(c.weekday)) << c.date;
         EXPECT_EQ(r.texts[2].text, QString::fromUtf8(c.date)) << c.date;
         EXPECT_EQ(r.texts[3].text, QStringLiteral("15:10")) << c.date;
     }
     SaverSettings world = WorldOfLondon();
-    world.m_localNames = 1;
-    FrameComposer worldComposer(world, Options(german));
+    world.m_localNames = true;
+    FrameComposer worldComposer(world, m_pace, Options(german));
     EXPECT_EQ(worldComposer.DrawFrame({kMonday, 0}, QSize(960, 540)).texts[0].text,
               QStringLiteral("London 03:10 PM"));
 }
@@ -126,18 +126,18 @@ TEST_F(FrameOptionsTest, DarkFramesAreBlackWithTextInTheWheelsColour) {
     // world labels (black otherwise) cyan, the countdown magenta, a third of a turn on; stripes
     // give way to black. Every pixel black or black blended with cyan or magenta.
     const struct {
-        std::int32_t dark, rainbow, countdownMode;
+        std::int32_t rainbow, countdownMode;
         bool world;
-    } cases[] = {{1, 0, 0, false}, {-1, 1, 2, false}, {INT_MAX, 0, 0, true}};
+    } cases[] = {{0, 0, false}, {1, 2, false}, {0, 0, true}};
     const auto stray = [](QRgb p) { // neither black nor black blended with cyan or magenta
         return !(qRed(p) == 0 && qGreen(p) == qBlue(p)) && !(qGreen(p) == 0 && qRed(p) == qBlue(p));
     };
     for (const auto& c : cases) {
         SaverSettings settings = c.world ? WorldOfLondon() : SaverSettings{};
-        settings.m_dark = c.dark;
+        settings.m_dark = true;
         settings.m_rainbow = c.rainbow;
         settings.m_countdownMode = c.countdownMode;
-        FrameComposer composer(settings, Options());
+        FrameComposer composer(settings, m_pace, Options());
         const FrameRecord& r = composer.DrawFrame({kMonday, 0}, QSize(960, 540));
         const QImage& image = composer.FrameImage();
         EXPECT_EQ(r.background, 0u);
@@ -152,10 +152,10 @@ TEST_F(FrameOptionsTest, DarkFramesAreBlackWithTextInTheWheelsColour) {
 TEST_F(FrameOptionsTest, FontChangesTheLargeTextOnly) {
     // The banner keeps the default face whatever "Font" holds; an unknown family is drawn in
     // Qt's substitute. (Which stored texts count as garbage: FontSettingTest.)
-    const auto draw = [](const std::string& font) {
+    const auto draw = [this](const std::string& font) {
         SaverSettings settings;
         settings.m_font = font;
-        FrameComposer composer(settings, Options());
+        FrameComposer composer(settings, m_pace, Options());
         composer.DrawFrame({kMonday, 0}, QSize(960, 540));
         return composer.FrameImage().copy();
     };
@@ -174,14 +174,14 @@ TEST_F(FrameOptionsTest, OutlineEdgesLargeAndSmallText) {
     // 5.25 to 4.0) round the banner and the large lines; without the option no pixel comes
     // near black (red and cyan blend through grey).
     const auto dark = [](QRgb p) { return std::max({qRed(p), qGreen(p), qBlue(p)}) <= 60; };
-    for (const std::int32_t outline : {0, 1, -1}) {
+    for (const bool outline : {false, true}) {
         SaverSettings settings;
         settings.m_outline = outline;
-        FrameComposer composer(settings, Options());
+        FrameComposer composer(settings, m_pace, Options());
         ASSERT_EQ(composer.DrawFrame({kMonday, 0}, QSize(1920, 1080)).background, 0xFFFF00u);
         const int banner = Count(composer.FrameImage(), 0, 10, dark);
         const int large = Count(composer.FrameImage(), 10, 1080, dark);
-        EXPECT_TRUE(outline != 0 ? banner > 50 && large > 5000 : banner + large == 0)
+        EXPECT_TRUE(outline ? banner > 50 && large > 5000 : banner + large == 0)
             << outline << ": " << banner << " " << large;
     }
 }

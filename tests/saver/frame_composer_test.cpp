@@ -30,17 +30,16 @@ void SetZone(const char* zone) {
 
 class FrameComposerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetZone("UTC");
-        ResetStripeStateForTesting();
-    }
-    void TearDown() override { ResetStripeStateForTesting(); }
+    void SetUp() override { SetZone("UTC"); }
 
     static FrameOptions Options() {
         FrameOptions options;
         options.ruleOfYear = NoDaylight;
         return options;
     }
+
+    // The stripes' pace of the run the test's windows belong to, fresh for each test.
+    StripePace m_pace;
 };
 
 std::vector<std::string> Roles(const FrameRecord& record) {
@@ -104,7 +103,7 @@ TEST_F(FrameComposerTest, ClockFrameDrawsFourLinesInTheInverseColour) {
     // 12:00:00.000: time base 0, magenta background, green text; the lines in their rectangles.
     SaverSettings settings;
     settings.m_showSeconds = 1;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     const FrameRecord& r = composer.DrawFrame({kFriday, 0}, QSize(1024, 768));
     EXPECT_EQ(r.kind, "clock");
     EXPECT_EQ(r.timeBase, 0);
@@ -137,7 +136,7 @@ TEST_F(FrameComposerTest, RedBackgroundGivesCyanText) {
     // 12:01:00: time base 600, with speed 600 a red background; the text is 0xFFFF00.
     SaverSettings settings;
     settings.m_24Hour = 1;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     const FrameRecord& r = composer.DrawFrame({kFriday + 60, 0}, QSize(800, 600));
     EXPECT_EQ(r.timeBase, 600);
     EXPECT_EQ(r.background, 0x0000FFu);
@@ -152,7 +151,7 @@ TEST_F(FrameComposerTest, TimeBaseAndTextsUseTheLocalClock) {
     // Kolkata is 5:30 ahead: 12:00 UTC is 17:30 there, minute 30, time base 18000.
     SetZone("Asia/Kolkata");
     SaverSettings settings;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     const FrameRecord& r = composer.DrawFrame({kFriday, 949}, QSize(1024, 768));
     EXPECT_EQ(r.timeBase, 18009) << "949 ms round to nine tenths";
     EXPECT_EQ(r.texts[3].text, "05:30 PM");
@@ -162,7 +161,7 @@ TEST_F(FrameComposerTest, SpeedBelowOneRunsAtTheDefault) {
     // A hand-edited speed of 0 would divide by zero; the frame runs at 600 (red at 12:01).
     SaverSettings settings;
     settings.m_speed = 0;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     EXPECT_EQ(composer.Speed(), 600);
     EXPECT_EQ(composer.DrawFrame({kFriday + 60, 0}, QSize(64, 48)).background, 0x0000FFu);
 }
@@ -171,7 +170,7 @@ TEST_F(FrameComposerTest, WeekdaySlotKeepsTheFridayFont) {
     // Fitted to "Friday" on the first frame, "Wednesday" five days later is drawn at that size,
     // and no font is made after the first frame.
     SaverSettings settings;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     const std::int32_t friday =
         composer.DrawFrame({kFriday, 0}, QSize(1024, 768)).texts[1].pixelSize;
     const std::int64_t made = composer.FontsMade();
@@ -185,7 +184,7 @@ TEST_F(FrameComposerTest, StripedFrameShowsTheStripeColours) {
     // One-pixel stripes at time base 0: x = 0 magenta, x = 512 of 1024 red, in every row.
     SaverSettings settings;
     settings.m_rainbow = 1;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     const FrameRecord& r = composer.DrawFrame({kFriday, 0}, QSize(1024, 768));
     EXPECT_TRUE(r.rainbow);
     EXPECT_EQ(r.stripeWidth, 1);
@@ -198,22 +197,22 @@ TEST_F(FrameComposerTest, StripedFrameShowsTheStripeColours) {
 TEST_F(FrameComposerTest, LaggingStripesGiveWayToSolidColour) {
     // Width 1024 with stripes already 129 wide: five lagging frames (the clock standing still)
     // widen them to 130 and clear the window's striped flag; the next frame is solid.
-    s_stripeWidth = 129;
+    m_pace.m_stripeWidth = 129;
     SaverSettings settings;
     settings.m_rainbow = 1;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     for (int i = 0; i < 5; ++i) {
         const FrameRecord& r = composer.DrawFrame({kFriday, 0}, QSize(1024, 768));
         EXPECT_TRUE(r.rainbow) << "frame " << i << " was striped";
         EXPECT_EQ(r.stripeWidth, 129);
     }
     EXPECT_FALSE(composer.Rainbow());
-    EXPECT_EQ(s_stripeWidth, 130);
+    EXPECT_EQ(m_pace.m_stripeWidth, 130);
     const FrameRecord& r = composer.DrawFrame({kFriday, 0}, QSize(1024, 768));
     EXPECT_FALSE(r.rainbow);
     EXPECT_TRUE(RowIs(composer.FrameImage(), 214, r.background)) << "solid from now on";
-    // A new window of the same process reads the setting afresh and stripes again, 130 wide.
-    FrameComposer replacement(settings, Options());
+    // A new window of the same run reads the setting afresh and stripes again, 130 wide.
+    FrameComposer replacement(settings, m_pace, Options());
     EXPECT_EQ(replacement.DrawFrame({kFriday, 0}, QSize(1024, 768)).stripeWidth, 130);
     EXPECT_TRUE(replacement.Rainbow());
 }
@@ -238,7 +237,7 @@ TEST_F(FrameComposerTest, WorldFrameDrawsOneBlackBandPerCity) {
     // even with a countdown mode set.
     SaverSettings settings = WorldSettings(7);
     settings.m_countdownMode = 2;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     const FrameRecord& r = composer.DrawFrame({kFriday, 0}, QSize(1024, 768));
     EXPECT_EQ(r.kind, "world");
     EXPECT_FALSE(r.countdownDays.has_value());
@@ -304,7 +303,7 @@ TEST_F(FrameComposerTest, WorldBandsKeepEveryLabelOffTheScreensEdges) {
             for (std::size_t i = 0; i < c.cities.size(); ++i) {
                 settings.m_worldEntries[i].m_label = c.cities[i];
             }
-            FrameComposer composer(settings, Options());
+            FrameComposer composer(settings, m_pace, Options());
             for (const std::int64_t at : {kFriday, kFriday + 12 * 3600}) {
                 const FrameRecord& r = composer.DrawFrame({at, 0}, size);
                 const QImage& image = composer.FrameImage();
@@ -326,7 +325,7 @@ TEST_F(FrameComposerTest, WorldBandsKeepEveryLabelOffTheScreensEdges) {
 
 TEST_F(FrameComposerTest, WorldTimeWithoutCitiesIsAClockFrame) {
     // WorldTime set with no entries gives a clock frame.
-    FrameComposer composer(WorldSettings(0), Options());
+    FrameComposer composer(WorldSettings(0), m_pace, Options());
     EXPECT_EQ(composer.DrawFrame({kFriday, 0}, QSize(640, 480)).kind, "clock");
 }
 
@@ -352,7 +351,7 @@ struct CountdownFrame {
 
 TEST_F(FrameComposerTest, FullScreenCountdownSwitchesOnTheFollowingFrame) {
     // Target 2026-01-16 13:00:00 (mode 3, "Launch"); frames in order, state carried along.
-    FrameComposer composer(LaunchSettings(), Options());
+    FrameComposer composer(LaunchSettings(), m_pace, Options());
     const std::int64_t target = kFriday + 3600;
     const CountdownFrame frames[] = {
         {-4320, 0, false, false, "0.05 days before: the band"},
@@ -391,7 +390,7 @@ TEST_F(FrameComposerTest, FullScreenCountdownSwitchesOnTheFollowingFrame) {
 
 TEST_F(FrameComposerTest, CountdownTextsOfBothForms) {
     // The band shows " title: text "; the full-screen form the bare text, fitted afresh.
-    FrameComposer composer(LaunchSettings(), Options());
+    FrameComposer composer(LaunchSettings(), m_pace, Options());
     const std::int64_t target = kFriday + 3600;
     const FrameRecord band = composer.DrawFrame({target - 3456, 0}, QSize(1024, 768)); // a copy
     EXPECT_EQ(band.texts[0].text, " Launch: 57:36.0 ");
@@ -409,7 +408,7 @@ TEST_F(FrameComposerTest, CountdownTargetIsFixedOnceAtTheFirstFrame) {
     SaverSettings settings;
     settings.m_countdownMode = 1;
     settings.m_title = "ignored";
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     EXPECT_FALSE(composer.TargetFixed());
     composer.DrawFrame({kFriday, 0}, QSize(320, 240));
     EXPECT_TRUE(composer.TargetFixed());
@@ -427,7 +426,7 @@ TEST_F(FrameComposerTest, ComposesInDevicePixels) {
     FrameOptions options = Options();
     options.devicePixelRatio = 2.0;
     SaverSettings settings;
-    FrameComposer composer(settings, options);
+    FrameComposer composer(settings, m_pace, options);
     EXPECT_EQ(composer.Dpi(), 192);
     const FrameRecord& r = composer.DrawFrame({kFriday, 0}, QSize(512, 384));
     EXPECT_EQ(composer.FrameImage().size(), QSize(1024, 768));
@@ -437,7 +436,7 @@ TEST_F(FrameComposerTest, ComposesInDevicePixels) {
 TEST_F(FrameComposerTest, BufferIsMadeOnce) {
     // The buffer keeps the first frame's size for the life of the window.
     SaverSettings settings;
-    FrameComposer composer(settings, Options());
+    FrameComposer composer(settings, m_pace, Options());
     composer.DrawFrame({kFriday, 0}, QSize(320, 240));
     const qint64 key = composer.FrameImage().cacheKey() >> 32; // the image's serial number
     composer.DrawFrame({kFriday, 100}, QSize(640, 480));
@@ -449,9 +448,9 @@ TEST_F(FrameComposerTest, FramesThatCannotBeMadeThrow) {
     // An empty window and a buffer too large to make are failures the window answers by
     // replacing itself.
     SaverSettings settings;
-    FrameComposer empty(settings, Options());
+    FrameComposer empty(settings, m_pace, Options());
     EXPECT_THROW(empty.DrawFrame({kFriday, 0}, QSize(0, 768)), FrameError);
-    FrameComposer huge(settings, Options());
+    FrameComposer huge(settings, m_pace, Options());
     EXPECT_THROW(huge.DrawFrame({kFriday, 0}, QSize(100000000, 1)), FrameError);
 }
 
@@ -485,7 +484,7 @@ TEST_F(FrameComposerTest, AnyDpiComposesWithFontsThatFitTheirRows) {
         FrameOptions options = Options();
         options.dpi = c.dpi;
         options.devicePixelRatio = c.ratio;
-        FrameComposer composer(settings, options);
+        FrameComposer composer(settings, m_pace, options);
         const FrameRecord& r = composer.DrawFrame({kFriday, 0}, c.window);
         ASSERT_EQ(composer.FrameImage().size(), c.device) << c.fact;
         ASSERT_EQ(r.texts.size(), 5u) << c.fact;

@@ -189,35 +189,35 @@ TEST(FillSolidTest, FillsExactlyTheRectangle) {
     EXPECT_EQ(FromPixel(image.pixel(1, 3)), 0u);
 }
 
+// Each case starts from the pace of a fresh run.
 class PaceCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetStripeStateForTesting(); }
-    void TearDown() override { ResetStripeStateForTesting(); }
+    StripePace m_pace;
 };
 
 TEST_F(PaceCheckTest, FirstFrameKeepsPaceOnlyAtTimeBaseOne) {
     // The remembered time base starts at 0, so only a first time base of 1 is on pace.
     std::int32_t rainbow = 1;
-    PaceCheck(1, 1024, rainbow);
-    EXPECT_EQ(s_lagCount, 0);
-    ResetStripeStateForTesting();
-    PaceCheck(2, 1024, rainbow);
-    EXPECT_EQ(s_lagCount, 1);
-    EXPECT_EQ(s_lastTimeBase, 2);
+    PaceCheck(m_pace, 1, 1024, rainbow);
+    EXPECT_EQ(m_pace.m_lagCount, 0);
+    m_pace = StripePace{};
+    PaceCheck(m_pace, 2, 1024, rainbow);
+    EXPECT_EQ(m_pace.m_lagCount, 1);
+    EXPECT_EQ(m_pace.m_lastTimeBase, 2);
 }
 
 TEST_F(PaceCheckTest, FifthLaggingFrameWidensTheStripes) {
     std::int32_t rainbow = 1;
-    s_lastTimeBase = 100;
+    m_pace.m_lastTimeBase = 100;
     // Standing still (two paints in one tenth) lags; four lagging frames do nothing yet.
     for (int i = 0; i < 4; ++i) {
-        PaceCheck(100, 1024, rainbow);
+        PaceCheck(m_pace, 100, 1024, rainbow);
     }
-    EXPECT_EQ(s_stripeWidth, 1);
-    EXPECT_EQ(s_lagCount, 4);
-    PaceCheck(100, 1024, rainbow);
-    EXPECT_EQ(s_stripeWidth, 2) << "the fifth lagging frame in a row widens by one pixel";
-    EXPECT_EQ(s_lagCount, 0) << "and starts counting again";
+    EXPECT_EQ(m_pace.m_stripeWidth, 1);
+    EXPECT_EQ(m_pace.m_lagCount, 4);
+    PaceCheck(m_pace, 100, 1024, rainbow);
+    EXPECT_EQ(m_pace.m_stripeWidth, 2) << "the fifth lagging frame in a row widens by one pixel";
+    EXPECT_EQ(m_pace.m_lagCount, 0) << "and starts counting again";
     EXPECT_EQ(rainbow, 1);
 }
 
@@ -225,19 +225,19 @@ TEST_F(PaceCheckTest, OneFrameOnPaceStartsTheCountAgain) {
     // Four lagging, one on pace, four lagging: no widening.
     std::int32_t rainbow = 1;
     std::int32_t tb = 10;
-    s_lastTimeBase = tb;
+    m_pace.m_lastTimeBase = tb;
     for (int i = 0; i < 4; ++i) {
         tb += 2;
-        PaceCheck(tb, 1024, rainbow);
+        PaceCheck(m_pace, tb, 1024, rainbow);
     }
-    PaceCheck(++tb, 1024, rainbow);
-    EXPECT_EQ(s_lagCount, 0);
+    PaceCheck(m_pace, ++tb, 1024, rainbow);
+    EXPECT_EQ(m_pace.m_lagCount, 0);
     for (int i = 0; i < 4; ++i) {
         tb += 3;
-        PaceCheck(tb, 1024, rainbow);
+        PaceCheck(m_pace, tb, 1024, rainbow);
     }
-    EXPECT_EQ(s_stripeWidth, 1);
-    EXPECT_EQ(s_lagCount, 4);
+    EXPECT_EQ(m_pace.m_stripeWidth, 1);
+    EXPECT_EQ(m_pace.m_lagCount, 4);
 }
 
 struct PaceCase {
@@ -256,13 +256,13 @@ TEST_F(PaceCheckTest, OnlyTheNextTenthKeepsPace) {
         {35999, 36000, true, "the last 50 ms of the hour keep pace"},
     };
     for (const auto& c : cases) {
-        ResetStripeStateForTesting();
+        m_pace = StripePace{};
         std::int32_t rainbow = 1;
-        s_lastTimeBase = c.last;
-        s_lagCount = 2;
-        PaceCheck(c.now, 1024, rainbow);
-        EXPECT_EQ(s_lagCount, c.onPace ? 0 : 3) << c.fact;
-        EXPECT_EQ(s_lastTimeBase, c.now) << c.fact;
+        m_pace.m_lastTimeBase = c.last;
+        m_pace.m_lagCount = 2;
+        PaceCheck(m_pace, c.now, 1024, rainbow);
+        EXPECT_EQ(m_pace.m_lagCount, c.onPace ? 0 : 3) << c.fact;
+        EXPECT_EQ(m_pace.m_lastTimeBase, c.now) << c.fact;
     }
 }
 
@@ -270,16 +270,16 @@ TEST_F(PaceCheckTest, StripesGiveUpPastAnEighthOfTheWidth) {
     // 1024 wide: width / 8 = 128. Widening from 128 to 129 keeps stripes; from 129 to 130 clears
     // the window's rainbow flag.
     std::int32_t rainbow = 1;
-    s_stripeWidth = 128;
+    m_pace.m_stripeWidth = 128;
     for (int i = 0; i < 5; ++i) {
-        PaceCheck(s_lastTimeBase, 1024, rainbow);
+        PaceCheck(m_pace, m_pace.m_lastTimeBase, 1024, rainbow);
     }
-    EXPECT_EQ(s_stripeWidth, 129);
+    EXPECT_EQ(m_pace.m_stripeWidth, 129);
     EXPECT_EQ(rainbow, 1) << "129 stripes stay on";
     for (int i = 0; i < 5; ++i) {
-        PaceCheck(s_lastTimeBase, 1024, rainbow);
+        PaceCheck(m_pace, m_pace.m_lastTimeBase, 1024, rainbow);
     }
-    EXPECT_EQ(s_stripeWidth, 130);
+    EXPECT_EQ(m_pace.m_stripeWidth, 130);
     EXPECT_EQ(rainbow, 0) << "the step from 129 gives stripes up";
 }
 
@@ -287,15 +287,15 @@ TEST_F(PaceCheckTest, PaintBackgroundRunsThePaceCheckOnlyWhenStriped) {
     QImage image(16, 4, QImage::Format_RGB32);
     std::int32_t solid = 0;
     // A solid frame fills one colour and leaves the stripe state alone.
-    EXPECT_EQ(PaintBackground(image, {0, 0, 16, 4}, 16, 600, 600, solid), 0x0000FFu);
+    EXPECT_EQ(PaintBackground(image, {0, 0, 16, 4}, 16, 600, 600, m_pace, solid), 0x0000FFu);
     EXPECT_EQ(FromPixel(image.pixel(15, 3)), 0x0000FFu);
-    EXPECT_EQ(s_lastTimeBase, 0);
-    EXPECT_EQ(s_lagCount, 0);
+    EXPECT_EQ(m_pace.m_lastTimeBase, 0);
+    EXPECT_EQ(m_pace.m_lagCount, 0);
     std::int32_t striped = 1;
-    EXPECT_EQ(PaintBackground(image, {0, 0, 16, 4}, 16, 600, 600, striped), 0x0000FFu)
+    EXPECT_EQ(PaintBackground(image, {0, 0, 16, 4}, 16, 600, 600, m_pace, striped), 0x0000FFu)
         << "the background colour of a striped frame is its first stripe's";
-    EXPECT_EQ(s_lastTimeBase, 600);
-    EXPECT_EQ(s_lagCount, 1);
+    EXPECT_EQ(m_pace.m_lastTimeBase, 600);
+    EXPECT_EQ(m_pace.m_lagCount, 1);
     EXPECT_EQ(FromPixel(image.pixel(8, 0)), HueColor(1536 + 1536)) << "x = 8 of 16 is a segment on";
 }
 

@@ -1,5 +1,6 @@
 #include "saver/saver_settings.h"
 
+#include "settings/option_table.h"
 #include "settings/settings_keys.h"
 #include "support/case_name.h"
 #include "support/memory_profile_store.h"
@@ -137,6 +138,50 @@ TEST(ReadSaverSettings, ReadsInTheSaversOrder) {
         Path("AllScreens"), Path("Drift"),   Path("LocalNames"), Path("Dark"),    Path("Font"),
         Path("Outline")};
     EXPECT_EQ(store.ReadLog(), expected);
+}
+
+struct FlagCase {
+    const char* stored; // as the settings file holds it; null: nothing stored
+    bool on;
+    const char* fact;
+};
+
+TEST(ReadSaverSettings, EachOnOffOptionIsOnForAnyNumberButZero) {
+    // Each row of "More options..." into its own flag and no other; the saver reads a number
+    // as the dialog shows it.
+    const FlagCase cases[] = {
+        {"1", true, "as the dialog stores it"},    {"7", true, "any other number"},
+        {"-1", true, "a negative number"},         {"2147483647", true, "the largest"},
+        {"0", false, "as the dialog stores off"},  {nullptr, false, "nothing stored"},
+        {"on", false, "a text that is no number"},
+    };
+    for (const MoreOption& option : kMoreOptions) {
+        if (option.flag == nullptr) {
+            continue;
+        }
+        for (const FlagCase& c : cases) {
+            MemoryProfileStore store;
+            if (c.stored != nullptr) {
+                ASSERT_TRUE(WriteString(store, option.key, QString::fromLatin1(c.stored)));
+            }
+            const SaverSettings s = ReadSaverSettings(store, kJanuary);
+            for (const MoreOption& other : kMoreOptions) {
+                if (other.flag != nullptr) {
+                    EXPECT_EQ(s.*other.flag, &other == &option && c.on)
+                        << option.key.name << " " << c.fact << ": " << other.key.name;
+                }
+            }
+        }
+    }
+}
+
+TEST(ReadSaverSettings, TheFontIsKeptAsStored) {
+    // "Font" is the one text among the further options; its reading is ParseFontSetting's.
+    MemoryProfileStore store;
+    ASSERT_TRUE(WriteString(store, keys::Font, QStringLiteral(" DejaVu Serif :Bold")));
+    const SaverSettings s = ReadSaverSettings(store, kJanuary);
+    EXPECT_EQ(s.m_font, " DejaVu Serif :Bold");
+    EXPECT_FALSE(s.m_dark || s.m_outline);
 }
 
 struct OrderCase {

@@ -32,6 +32,7 @@ public:
     MemoryProfileStore m_store;
     FixedClock m_clock{TimeSample{1'768'564'800, 0}}; // 2026-01-16 12:00:00.000 UTC
     int m_replaceCalls = 0;
+    StripePace m_pace; // the run's, handed to its windows as the application hands its own
 };
 
 class SaverWindowFrameTest : public ::testing::Test {
@@ -48,7 +49,7 @@ protected:
     }
 
     void Show() {
-        m_window = new SaverWindow(m_host);
+        m_window = new SaverWindow(m_host, m_host.m_pace);
         ASSERT_TRUE(m_window->CreateFullScreen());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.data()));
         m_window->repaint();
@@ -62,7 +63,7 @@ TEST_F(SaverWindowFrameTest, FirstPaintComposesForTheScreenAndFixesTheTarget) {
     // No composition before the first paint; then one with the screen's logical dpi and the
     // window's device pixel ratio, whose mode-1 target is 1 January of the clock's year.
     ASSERT_TRUE(WriteInt(m_host.m_store, keys::Option, 1));
-    m_window = new SaverWindow(m_host);
+    m_window = new SaverWindow(m_host, m_host.m_pace);
     EXPECT_EQ(m_window->Composer(), nullptr);
     ASSERT_TRUE(m_window->CreateFullScreen());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.data()));
@@ -92,7 +93,7 @@ TEST_F(SaverWindowFrameTest, TheWindowShowsTheComposedFrame) {
     FrameOptions options;
     options.dpi = composer->Dpi();
     options.backColor = m_window->BackColor();
-    FrameComposer reference(m_window->Settings(), options);
+    FrameComposer reference(m_window->Settings(), m_host.m_pace, options);
     reference.DrawFrame(m_host.m_clock.Now(), m_window->size());
     const QImage expected = reference.FrameImage();
 

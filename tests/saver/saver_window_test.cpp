@@ -48,6 +48,7 @@ public:
     int m_replaceCalls = 0;
     bool m_throwOnReplace = false;
     SaverWindow* m_current = nullptr;
+    StripePace m_pace; // the run's, handed to its windows as the application hands its own
 };
 
 // Counts the paints a window receives.
@@ -71,7 +72,7 @@ protected:
 
     // Builds the window (reading the settings) and shows it full screen.
     void Show() {
-        m_window = new SaverWindow(m_host);
+        m_window = new SaverWindow(m_host, m_host.m_pace);
         ASSERT_TRUE(m_window->CreateFullScreen());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.data()));
     }
@@ -108,7 +109,7 @@ TEST_F(SaverWindowTest, SettingsAreReadOnceWhenTheWindowIsBuilt) {
 TEST_F(SaverWindowTest, BuildingCreatesNoWindowAndTakesTheTimeFromTheHostsClock) {
     // Construction reads the settings and the time; the window appears only with
     // CreateFullScreen. Nothing stored: the saver's speed default, 600.
-    m_window = new SaverWindow(m_host);
+    m_window = new SaverWindow(m_host, m_host.m_pace);
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_EQ(m_window->FrameTime(), (TimeSample{1'767'225'600, 250}));
     EXPECT_EQ(m_window->Settings().m_speed, 600);
@@ -122,7 +123,7 @@ TEST_F(SaverWindowTest, TheBackgroundStartsAsTheSystemsWindowColour) {
     QPalette palette = saved;
     palette.setColor(QPalette::Window, QColor(0x11, 0x22, 0x33));
     QApplication::setPalette(palette);
-    m_window = new SaverWindow(m_host);
+    m_window = new SaverWindow(m_host, m_host.m_pace);
     QApplication::setPalette(saved);
     EXPECT_EQ(m_window->BackColor(), 0x00332211u);
 }
@@ -153,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SaverWindowTest, TheFirstPaintStartsTheHundredMillisecondTimer) {
     // Shown but not yet painted: no timer. The first paint starts it, repeating every 100 ms,
     // and paints without erasing first.
-    m_window = new SaverWindow(m_host);
+    m_window = new SaverWindow(m_host, m_host.m_pace);
     EXPECT_TRUE(m_window->testAttribute(Qt::WA_OpaquePaintEvent));
     EXPECT_TRUE(m_window->testAttribute(Qt::WA_NoSystemBackground));
     ASSERT_TRUE(m_window->CreateFullScreen());
@@ -236,7 +237,7 @@ TEST_F(SaverWindowTest, AReplacedWindowPaintsNoMore) {
 
 TEST_F(SaverWindowTest, AFailureAtTheFirstPaintStillReplaces) {
     // The very first frame fails (the window was only created): it is replaced all the same.
-    m_window = new SaverWindow(m_host);
+    m_window = new SaverWindow(m_host, m_host.m_pace);
     m_host.m_current = m_window.data();
     m_window->FailNextFrameForTesting();
     ASSERT_TRUE(m_window->CreateFullScreen());
