@@ -1,20 +1,14 @@
 #include "time/c_time.h"
 
-#include <locale.h>
+#include <cstring>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+#include <string>
+
 #include <time.h>
 
 namespace chronivo {
-
-namespace {
-
-// The C locale, made once and kept for the life of the process (null if it cannot be made, in
-// which case nothing is formatted rather than formatting in the user's language).
-_locale_t TheCLocale() {
-    static const _locale_t s_cLocale = _create_locale(LC_ALL, "C");
-    return s_cLocale;
-}
-
-} // namespace
 
 bool LocalFieldsOf(std::time_t t, std::tm& fields) {
     return localtime_s(&fields, &t) == 0;
@@ -31,10 +25,19 @@ long long UtcOffsetOf(const std::tm& local, std::time_t t) {
     return asUtc == -1 ? 0 : asUtc - static_cast<long long>(t);
 }
 
+// The C runtime mingw links against (msvcrt) has no _strftime_l; the C++ library's classic
+// locale formats as strftime does in the C locale.
 std::size_t FormatInCLocale(char* buffer, std::size_t size, const char* pattern,
                             const std::tm& fields) {
-    const _locale_t c = TheCLocale();
-    return c == _locale_t{} ? 0 : _strftime_l(buffer, size, pattern, &fields, c);
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::put_time(&fields, pattern);
+    const std::string formatted = text.str();
+    if (formatted.size() >= size) {
+        return 0; // did not fit, as strftime says it
+    }
+    std::memcpy(buffer, formatted.c_str(), formatted.size() + 1);
+    return formatted.size();
 }
 
 } // namespace chronivo
