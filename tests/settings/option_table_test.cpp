@@ -6,40 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-#include <string>
-#include <vector>
-
 namespace chronivo {
 namespace {
 
 class OptionTableTest : public test::SettingsTest {};
-
-TEST(OptionTable, RowsFollowTheKeyTableAndEachFlagHasOneBox) {
-    // The order the saver reads and OK stores: the key table's. Each flag its own member and its
-    // own box with a text; "Font" alone is a text with no box.
-    const SettingKey* const expected[] = {&keys::AllScreens, &keys::Drift, &keys::LocalNames,
-                                          &keys::Dark,       &keys::Font,  &keys::Outline};
-    ASSERT_EQ(std::size(kMoreOptions), std::size(expected));
-    std::set<std::string> boxes;
-    std::vector<bool OptionFlags::*> flags; // member pointers have no order, only equality
-    for (std::size_t i = 0; i < std::size(kMoreOptions); ++i) {
-        const MoreOption& row = kMoreOptions[i];
-        EXPECT_EQ(&row.key, expected[i]) << i;
-        const bool text = &row.key == &keys::Font;
-        EXPECT_EQ(row.key.type, text ? SettingType::String : SettingType::Int) << row.key.name;
-        EXPECT_EQ(row.flag == nullptr, text) << row.key.name;
-        EXPECT_EQ(row.boxName == nullptr, text) << row.key.name;
-        EXPECT_EQ(row.label == nullptr, text) << row.key.name;
-        if (!text) {
-            EXPECT_TRUE(boxes.insert(row.boxName).second) << row.boxName;
-            EXPECT_EQ(std::count(flags.begin(), flags.end(), row.flag), 0) << row.key.name;
-            flags.push_back(row.flag);
-            EXPECT_GT(std::string(row.label).size(), 0u) << row.key.name;
-        }
-    }
-}
 
 TEST_F(OptionTableTest, AFlagIsOnForAnyStoredNumberButZero) {
     // Both readers alike: the options' defaults are 0 for the dialog and the saver.
