@@ -46,6 +46,35 @@ StartMode ClassifyCommandLine(const QString& text) {
     return StartMode::ConfigWithoutParent;
 }
 
+SystemRequest ParseSystemRequest(const QString& text) {
+    if (text.size() < 4 || (text.at(0) != u'/' && text.at(0) != u'-') ||
+        (text.at(2) != u' ' && text.at(2) != u':')) {
+        return {};
+    }
+    const char16_t letter = text.at(1).unicode();
+    SystemRequest request;
+    if (letter == u'p' || letter == u'P') {
+        request.kind = SystemRequest::Kind::Preview;
+    } else if (letter == u'c' || letter == u'C') {
+        request.kind = SystemRequest::Kind::ConfigOver;
+    } else {
+        return {};
+    }
+    const QStringView digits = QStringView(text).mid(3);
+    for (const QChar c : digits) {
+        // toULongLong alone would take a sign, blanks and "0x".
+        if (c < u'0' || c > u'9') {
+            return {};
+        }
+    }
+    bool ok = false;
+    request.window = static_cast<quintptr>(digits.toULongLong(&ok));
+    if (!ok || request.window == 0) {
+        return {};
+    }
+    return request;
+}
+
 QString CommandTextFromRaw(const QString& rawCommandLine) {
     const qsizetype size = rawCommandLine.size();
     qsizetype at = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 namespace chronivo {
 
@@ -15,6 +16,22 @@ enum class StartMode {
 // ASCII letters only; nothing is trimmed and no prefix counts, so "/s " and "/s extra" open the
 // dialog.
 StartMode ClassifyCommandLine(const QString& text);
+
+// What Windows' Screen Saver Settings asks of a saver besides "/s" and "/c", on Windows only;
+// elsewhere the start-up rules above open the dialog for these texts.
+struct SystemRequest {
+    enum class Kind {
+        None,       // none of these: the start-up rules decide
+        Preview,    // "/p N" or "/p:N": draw the saver into window N, the small screen there
+        ConfigOver, // "/c:N" or "/c N": the settings dialog, owned by window N
+    };
+    Kind kind = Kind::None;
+    quintptr window = 0; // Preview and ConfigOver: the window's handle, 1 and up
+};
+
+// Reads the whole text: "/" or "-", the letter in either case, one blank or colon, and the
+// window's handle in decimal digits (as Windows writes it), nothing before or after.
+SystemRequest ParseSystemRequest(const QString& text);
 
 // The text after the program name, cut from a raw Windows command line: the program name runs
 // to its closing double quote when it starts with one (to the end when there is none), otherwise

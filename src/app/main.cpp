@@ -1,10 +1,7 @@
 #include "app/command_line.h"
-#include "app/daemon_mode.h"
-#include "app/hack_arguments.h"
-#include "app/hack_mode.h"
+#include "app/platform_start.h"
 #include "app/saver_app.h"
 #include "app/termination_signals.h"
-#include "display/display_check.h"
 #include "saver/saver_window.h"
 
 #include <QApplication>
@@ -13,10 +10,9 @@
 #include <QString>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -53,31 +49,12 @@ int main(int argc, char** argv) {
         std::printf("chronivo %s\n", CHRONIVO_VERSION);
         return 0;
     }
-    const std::vector<std::string> args =
-        argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
-    if (const auto daemon = chronivo::ParseDaemonArguments(args)) {
-        if (!daemon->error.empty()) {
-            std::fprintf(stderr, "chronivo: %s\n", daemon->error.c_str());
-            return 2;
-        }
-        return chronivo::RunDaemonMode(*daemon, argc, argv);
-    }
-    // A screen-saver daemon's hack command line; any other keeps its meaning below.
-    const chronivo::HackRequest hack =
-        chronivo::ParseHackArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
-    if (hack.kind == chronivo::HackRequest::Kind::Error) {
-        std::fprintf(stderr, "chronivo: %s\n", hack.error.c_str());
-        return 2;
-    }
-    if (hack.kind != chronivo::HackRequest::Kind::None) {
-        return chronivo::RunHackMode(hack, argc, argv);
+    if (const std::optional<int> code = chronivo::RunPlatformMode(argc, argv)) {
+        return *code;
     }
     // Read before QApplication takes its own options out of argv.
     const QString text = chronivo::CommandTextOfProcess(argc, argv);
-
-    // Without a display Qt would abort the process with a core dump; one line says why instead.
-    if (const std::string problem =
-            chronivo::NoDisplayProblem(chronivo::PlatformInputs::FromProcess(argc, argv));
+    if (const std::string problem = chronivo::NoDisplayProblemOfProcess(argc, argv);
         !problem.empty()) {
         std::fprintf(stderr, "chronivo: %s\n", problem.c_str());
         return 1;

@@ -1,8 +1,8 @@
 #include "app/saver_app.h"
 
 #include "app/command_line.h"
+#include "app/platform_start.h"
 #include "config/config_dialog.h"
-#include "idle/session_blank.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
 #include "saver/secondary_window.h"
@@ -111,14 +111,17 @@ bool SaverApp::InitInstance(const QString& commandLine) {
         }
         return true;
     case StartMode::ConfigWithParent:
-        RunConfigDialog(QApplication::activeWindow(), *m_store,
-                        ReadDesktopBlank(ThisDesktopSession()), m_clock);
+        RunConfigDialog(QApplication::activeWindow(), *m_store, DesktopBlankOfSession(), m_clock);
         return false;
     case StartMode::ConfigWithoutParent:
-        RunConfigDialog(nullptr, *m_store, ReadDesktopBlank(ThisDesktopSession()), m_clock);
+        RunConfigDialog(nullptr, *m_store, DesktopBlankOfSession(), m_clock);
         return false;
     }
     return false;
+}
+
+void SaverApp::RunConfigOver(QWindow* owner) {
+    RunConfigDialog(nullptr, *m_store, DesktopBlankOfSession(), m_clock, owner);
 }
 
 bool SaverApp::InitHosted(QWindow& host, QSize size) {

@@ -60,6 +60,10 @@ public:
     // replaced.
     bool InitInstance(const QString& commandLine);
 
+    // Configuration mode over another program's window `owner` (null: on its own): runs the
+    // settings dialog modally, owned by that window, and returns once it has closed.
+    void RunConfigOver(QWindow* owner);
+
     // Hack mode: shows the saver window as a child of `host` (another program's window, which
     // must outlive this object's windows), `size` pixels big, with the frames of saver mode. No
     // input ends the run and no other screen is covered: the host does both. False, with no

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimeEdit>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -279,8 +280,14 @@ void ConfigDialog::changeEvent(QEvent* event) {
 }
 
 void RunConfigDialog(QWidget* parent, ProfileStore& store,
-                     const std::optional<DesktopBlank>& desktopBlank, const Clock& clock) {
+                     const std::optional<DesktopBlank>& desktopBlank, const Clock& clock,
+                     QWindow* owner) {
     ConfigDialog dialog(parent, store, clock);
+    if (owner != nullptr) {
+        // The native window exists from here on, so it can be given its owner.
+        dialog.winId();
+        dialog.windowHandle()->setTransientParent(owner);
+    }
     dialog.SetStartAfterPlaces(SessionStartAfterPlaces());
     dialog.SetDesktopBlank(desktopBlank);
     dialog.exec();

@@ -23,6 +23,8 @@ class QPushButton;
 class QSpinBox;
 class QTimeEdit;
 
+class QWindow;
+
 namespace chronivo {
 
 class ProfileStore;
@@ -52,7 +54,8 @@ public:
 
     // Where a successful OK carries "Start the saver after" beyond the settings (the autostart
     // entry, this session's idle watcher). Until this is called the dialog touches neither.
-    void SetStartAfterPlaces(const StartAfterPlaces& places) { m_startAfterPlaces = places; }
+    // Where the system keeps the saver's time (Windows), the row then shows the system's time.
+    void SetStartAfterPlaces(const StartAfterPlaces& places);
 
     // The desktop's own blank, which the saver must come before to show at all. Until this is
     // called the dialog knows of none. Call it before the dialog is shown: while no time is
@@ -79,6 +82,8 @@ private:
     bool UpdateData(bool saveAndValidate);
 
     void OnInitDialog();
+    // Shows a StartAfter of `minutes` in its row (0 or less: off, the field at its default).
+    void LoadStartAfter(int minutes);
     void FillCityList();
     // Selects the stored entries: a city of the table by its text, an entry with a zone of its
     // own (a place the user added) as an item of its own.
@@ -166,9 +171,10 @@ private:
 
 // Runs the dialog modally over `parent` (over the screen when null) and returns once it has
 // closed, after OK and after cancelling alike. `desktopBlank` is the session's own blank, read by
-// the caller, which can reach the display server.
+// the caller, which can reach the display server. `owner`, when not null, is another program's
+// window that the dialog stays above, as a dialog of that program would.
 void RunConfigDialog(QWidget* parent, ProfileStore& store,
                      const std::optional<DesktopBlank>& desktopBlank,
-                     const Clock& clock = SystemClock());
+                     const Clock& clock = SystemClock(), QWindow* owner = nullptr);
 
 } // namespace chronivo

@@ -128,20 +128,7 @@ void ConfigDialog::OnInitDialog() {
     const int hour = ReadInt(m_app, keys::Hour, Reader::Dialog);
     const int minute = ReadInt(m_app, keys::Minute, Reader::Dialog);
     const int second = ReadInt(m_app, keys::Second, Reader::Dialog);
-    // 0, a negative or a missing value: off, with the field at its default; the watcher runs
-    // for at most a day, and so does the field.
-    const int startAfter = ReadInt(m_app, keys::StartAfter, Reader::Dialog);
-    m_startAfter = startAfter > 0 ? 1 : 0;
-    m_startAfterStored = startAfter > 0;
-    m_startAfterMinutes =
-        startAfter > 0 ? std::min(startAfter, kStartAfterMaxMinutes) : kStartAfterDefaultMinutes;
-    {
-        // Shown once here and taken on OK only: the row is no part of the template's exchange,
-        // so a release of the slider or a change of mode never puts it back as it was.
-        const ExchangeGuard guard(m_exchanging);
-        LoadCheck(m_startAfterBox, m_startAfter);
-        m_startAfterEdit->setValue(m_startAfterMinutes);
-    }
+    LoadStartAfter(ReadInt(m_app, keys::StartAfter, Reader::Dialog));
 
     if (m_mode == kModeNear || m_mode == kModeFar) {
         // Mode 4 may hold any year; its pickers show the month and day in a leap year.
@@ -170,6 +157,29 @@ void ConfigDialog::OnInitDialog() {
     OnWorldTime();
     OnStartAfter();
     m_shownValues = ValuesToStore();
+}
+
+void ConfigDialog::LoadStartAfter(int minutes) {
+    // 0, a negative or a missing value: off, with the field at its default; the watcher runs
+    // for at most a day, and so does the field.
+    m_startAfter = minutes > 0 ? 1 : 0;
+    m_startAfterStored = minutes > 0;
+    m_startAfterMinutes =
+        minutes > 0 ? std::min(minutes, kStartAfterMaxMinutes) : kStartAfterDefaultMinutes;
+    // Shown here and taken on OK only: the row is no part of the template's exchange, so a
+    // release of the slider or a change of mode never puts it back as it was.
+    const ExchangeGuard guard(m_exchanging);
+    LoadCheck(m_startAfterBox, m_startAfter);
+    m_startAfterEdit->setValue(m_startAfterMinutes);
+}
+
+void ConfigDialog::SetStartAfterPlaces(const StartAfterPlaces& places) {
+    m_startAfterPlaces = places;
+    // Where the system keeps the saver's time, the row shows the system's.
+    if (const std::optional<int> minutes = SystemStartAfter(places)) {
+        LoadStartAfter(*minutes);
+        OnStartAfter();
+    }
 }
 
 void ConfigDialog::FillCityList() {

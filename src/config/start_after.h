@@ -33,30 +33,41 @@ QString StartAfterNote(int minutes, const std::optional<DesktopBlank>& blank);
 // The text of the button that takes the sooner time: "Use 4 minutes".
 QString SoonerStartAfterText(int minutes);
 
-// Where OK carries "Start the saver after" beyond the settings: the XDG autostart entry that
-// runs the idle watcher at each log-in, and the program started as this session's watcher (as
-// `program --daemon`). An empty member leaves that part alone, which is what the dialog does
-// unless it is told otherwise, so a dialog in a test touches neither.
+// Where OK carries "Start the saver after" beyond the settings. On Linux: the XDG autostart entry
+// that runs the idle watcher at each log-in, and the program started as this session's watcher
+// (as `program --daemon`). On Windows: the screen saver that Windows' own timer starts, the
+// program's path as it goes into the system's setting. An empty member leaves that part alone,
+// which is what the dialog does unless it is told otherwise, so a dialog in a test touches none.
 struct StartAfterPlaces {
     QString autostartEntry;
     QString watcherProgram;
+    QString systemSaver = {};
 };
 
-// $XDG_CONFIG_HOME/autostart/chronivo-daemon.desktop, with `homeDir`/.config instead when
+// Linux: $XDG_CONFIG_HOME/autostart/chronivo-daemon.desktop, with `homeDir`/.config instead when
 // `xdgConfigHome` is empty or relative (as the XDG rules say).
 QString AutostartEntryPathFor(const QString& xdgConfigHome, const QString& homeDir);
 
-// This session's places: the entry for the environment's XDG_CONFIG_HOME and home folder, and
-// the program now running.
+// This session's places. On Linux: the entry for the environment's XDG_CONFIG_HOME and home
+// folder, and the program now running. On Windows: the installed screen saver in the system
+// folder when there is one, else the program now running.
 StartAfterPlaces SessionStartAfterPlaces();
 
-// The autostart entry's text: a hidden application that runs `chronivo --daemon`, which reads
-// the stored idle time itself.
+// Windows' own time, in minutes, when its screen saver is on and is `places.systemSaver` (0 when
+// it is off or another saver is chosen), which the dialog shows instead of the stored setting:
+// the system's setting is what counts there, and another program may have changed it. Nothing
+// when `systemSaver` is empty, and nothing on Linux, where the stored setting is all there is.
+std::optional<int> SystemStartAfter(const StartAfterPlaces& places);
+
+// Linux: the autostart entry's text, a hidden application that runs `chronivo --daemon`, which
+// reads the stored idle time itself.
 QByteArray AutostartEntryText();
 
-// Makes the session follow a StartAfter of `minutes` (0: off) that has just been stored: writes
-// the autostart entry (on) or removes it (off), then stops the session's running watcher, which
-// may be waiting for an old idle time, and starts a fresh one when on. Returns what went wrong,
+// Makes the session follow a StartAfter of `minutes` (0: off) that has just been stored. On Linux:
+// writes the autostart entry (on) or removes it (off), then stops the session's running watcher,
+// which may be waiting for an old idle time, and starts a fresh one when on. On Windows: sets the
+// system's screen-saver time and makes `systemSaver` the user's saver (on), or turns the system's
+// saver timer off (off). Returns what went wrong,
 // one sentence each for the user; empty when everything went through.
 QStringList ApplyStartAfter(int minutes, const StartAfterPlaces& places);
 

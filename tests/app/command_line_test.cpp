@@ -150,5 +150,47 @@ TEST(CommandLine, JoinedArgumentsAreClassifiedWhole) {
     EXPECT_EQ(ClassifyCommandLine(CommandTextFromArgs(2, saver.data())), kSaver);
 }
 
+struct SystemCase {
+    const char* fact;
+    QString text;
+    SystemRequest::Kind kind;
+    quintptr window;
+};
+
+class ParseSystemRequestTest : public ::testing::TestWithParam<SystemCase> {};
+
+TEST_P(ParseSystemRequestTest, ReadsTheWindowOrNothing) {
+    const SystemRequest request = ParseSystemRequest(GetParam().text);
+    EXPECT_EQ(request.kind, GetParam().kind) << GetParam().fact;
+    EXPECT_EQ(request.window, GetParam().window) << GetParam().fact;
+}
+
+constexpr SystemRequest::Kind kNone = SystemRequest::Kind::None;
+constexpr SystemRequest::Kind kPreview = SystemRequest::Kind::Preview;
+constexpr SystemRequest::Kind kOver = SystemRequest::Kind::ConfigOver;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ParseSystemRequestTest,
+    ::testing::Values(
+        SystemCase{"preview as Screen Saver Settings asks", QStringLiteral("/p 1234"), kPreview,
+                   1234},
+        SystemCase{"preview with a colon, dash, capital", QStringLiteral("-P:77"), kPreview, 77},
+        SystemCase{"dialog over a window", QStringLiteral("/c:65790"), kOver, 65790},
+        SystemCase{"dialog over a window, blank", QStringLiteral("/C 9"), kOver, 9},
+        SystemCase{"the largest handle", QStringLiteral("/p 18446744073709551615"), kPreview,
+                   static_cast<quintptr>(18446744073709551615ULL)},
+        SystemCase{"past the largest handle", QStringLiteral("/p 18446744073709551616"), kNone, 0},
+        SystemCase{"no window is no handle", QStringLiteral("/p 0"), kNone, 0},
+        SystemCase{"no number", QStringLiteral("/p"), kNone, 0},
+        SystemCase{"plain /c is the start-up rules'", QStringLiteral("/c"), kNone, 0},
+        SystemCase{"a sign", QStringLiteral("/p +12"), kNone, 0},
+        SystemCase{"hex", QStringLiteral("/p 0x12"), kNone, 0},
+        SystemCase{"two blanks", QStringLiteral("/p  12"), kNone, 0},
+        SystemCase{"a blank after", QStringLiteral("/p 12 "), kNone, 0},
+        SystemCase{"another letter", QStringLiteral("/a 12"), kNone, 0},
+        SystemCase{"no switch mark", QStringLiteral("p 12"), kNone, 0},
+        SystemCase{"Arabic-Indic digits", QString::fromUtf8("/p \u0661\u0662"), kNone, 0}),
+    CaseName<SystemCase>);
+
 } // namespace
 } // namespace chronivo
