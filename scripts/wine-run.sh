@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the build under Wine, as CMake's emulator for the Windows build:
+#   scripts/wine-run.sh QT_PREFIX WINE_PREFIX PROGRAM [ARGUMENT...]
+# Qt's DLLs and plugins (from QT_PREFIX, Qt for Windows) and the mingw-w64 runtime are found
+# through WINEPATH and QT_PLUGIN_PATH, so the build needs no copies of them. WINE_PREFIX is made
+# on first use (once, whatever runs in parallel). A crash ends the program instead of waiting in
+# Wine's debugger.
+set -euo pipefail
+
+qt=$1
+export WINEPREFIX=$2
+shift 2
+
+wine=/usr/lib/wine/wine64
+if [ ! -x "$wine" ]; then
+    wine=$(command -v wine64 || command -v wine || true)
+fi
+if [ -z "$wine" ]; then
+    echo "wine-run.sh: Wine is not installed (Debian packages wine and wine64)" >&2
+    exit 127
+fi
+
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
+runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
+pthreads=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")
+export WINEPATH="Z:$qt/bin;Z:$runtime;Z:$pthreads"
+export QT_PLUGIN_PATH="Z:$qt/plugins"
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/.chronivo-ready" ]; then
+        "$wine" wineboot --init >/dev/null 2>&1 || true
+        # Qt finds none of the dialog font's faces (MS Shell Dlg maps to Wine's own Tahoma,
+        # which Qt's font list lacks) and falls back to a fixed-width bitmap face; a Windows
+        # machine has its own user-interface face, so the prefix takes Debian's DejaVu Sans.
+        for face in "MS Shell Dlg" "MS Shell Dlg 2"; do
+            "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+                /v "$face" /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1
+        done
+        touch "$WINEPREFIX/.chronivo-ready"
+    fi
+) 9>"$WINEPREFIX.lock"
+
+# A server that outlives each program by a while: a test run starts hundreds of programs, and
+# starting the server anew for each costs seconds.
+wineserver=$(dirname "$wine")/wineserver
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo wineserver)
+"$wineserver" -p30 2>/dev/null || true
+
+exec "$wine" "$@"
