@@ -71,6 +71,7 @@ fuzz: deps
 BUILD_WINDOWS ?= build-windows
 QT_WINDOWS_CACHE ?= $(HOME)/.cache/chronivo/qt-windows
 windows:
+	@scripts/install-deps.sh --windows
 	qt=$$(scripts/build-qt-windows.sh "$(QT_WINDOWS_CACHE)" | tail -n 1) && \
 	cmake -S . -B $(BUILD_WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_TOOLCHAIN_FILE="$$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
@@ -78,8 +79,10 @@ windows:
 		-DCHRONIVO_BUILD_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
 
+# The tests that show windows get an X display of their own.
 windows-test: windows
-	cd $(BUILD_WINDOWS) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_WINDOWS) && xvfb-run -a -s "-screen 0 1024x768x24" \
+		ctest --output-on-failure -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Chronivo need, and only
-# those that are missing. Uses sudo when not run as root.
+# those that are missing. Uses sudo when not run as root. With --windows: those that building
+# Chronivo for Windows (and Qt for it), its installer, and running its tests under Wine need.
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,14 @@ packages=(
     locales
     dpkg-dev desktop-file-utils groff-base lintian systemd
 )
+
+if [ "${1:-}" = --windows ]; then
+    packages=(
+        cmake ninja-build dpkg-dev xz-utils qt6-base-dev qt6-base-dev-tools
+        g++-mingw-w64-x86-64-posix googletest nsis zip
+        wine wine64 fonts-wine fonts-dejavu-core xvfb xauth xdotool x11-utils imagemagick
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -37,7 +46,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The C-locale tests run the process in German; generate that locale when it is missing.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+if [ "${1:-}" != --windows ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
     sudo=()
     if [ "$(id -u)" -ne 0 ]; then
         sudo=(sudo)
