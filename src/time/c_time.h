@@ -12,6 +12,10 @@ namespace chronivo {
 // the C library cannot give them.
 bool LocalFieldsOf(std::time_t t, std::tm& fields);
 
+// Whether the zone the C library uses while TZ is unset can be read: the zone file /etc/localtime
+// on Linux; on Windows the system's own zone, which is always there.
+bool SystemZoneReadable();
+
 // The UTC fields of `t`; false when the C library cannot give them.
 bool UtcFieldsOf(std::time_t t, std::tm& fields);
 

@@ -1,5 +1,8 @@
 #include "time/c_time.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <locale.h>
 #include <time.h>
 
@@ -18,6 +21,11 @@ locale_t TheCLocale() {
 
 bool LocalFieldsOf(std::time_t t, std::tm& fields) {
     return localtime_r(&t, &fields) != nullptr;
+}
+
+bool SystemZoneReadable() {
+    std::error_code error;
+    return std::filesystem::is_regular_file("/etc/localtime", error);
 }
 
 bool UtcFieldsOf(std::time_t t, std::tm& fields) {

@@ -14,6 +14,10 @@ bool LocalFieldsOf(std::time_t t, std::tm& fields) {
     return localtime_s(&fields, &t) == 0;
 }
 
+bool SystemZoneReadable() {
+    return true;
+}
+
 bool UtcFieldsOf(std::time_t t, std::tm& fields) {
     return gmtime_s(&fields, &t) == 0;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "time/c_time.h"
 #include "time/day_date.h"
 #include "time/local_time.h"
 
@@ -75,9 +76,11 @@ std::optional<Probe> ProbeAt(std::int64_t utcSeconds) {
 } // namespace
 
 bool ComputerZoneReadable() {
-    // Without TZ the C library reads the system's zone file, just as for TZ naming that file.
     const char* tz = std::getenv("TZ");
-    std::string_view name(tz != nullptr ? tz : "/etc/localtime");
+    if (tz == nullptr) {
+        return SystemZoneReadable();
+    }
+    std::string_view name(tz);
     if (!name.empty() && name.front() == ':') {
         name.remove_prefix(1);
     }

@@ -7,12 +7,13 @@
 namespace chronivo {
 
 // The computer's own zone as the C library uses it: TZ when set (an IANA name such as
-// "Europe/Paris", a file path, or a POSIX rule such as "EST5EDT,M4.1.0,M10.5.0"), else
-// /etc/localtime. This is the one place that looks at the environment and the zone files.
+// "Europe/Paris", a file path, or a POSIX rule such as "EST5EDT,M4.1.0,M10.5.0"), else the
+// system's zone (/etc/localtime; on Windows its own zone). This is the one place that looks at
+// the environment and the zone files.
 
 // False when the zone cannot be read at all: TZ names a zone file that does not exist and is
-// no POSIX rule either, or TZ is unset and /etc/localtime is missing. The C library then runs
-// on UTC without saying so; the labels use FallbackDaylightRule instead.
+// no POSIX rule either, or TZ is unset and the system's zone cannot be read (SystemZoneReadable).
+// The C library then runs on UTC without saying so; the labels use FallbackDaylightRule instead.
 bool ComputerZoneReadable();
 
 // The daylight rule of the computer's zone for a year, found from the C library's own local
