@@ -86,7 +86,10 @@ start_x() { start_x_screen "${SCREEN_W}x${SCREEN_H}" -br; }
 
 # Starts the binary with the given arguments in the background; its id is in APP_PID.
 start_app() {
-    "$CHRONIVO" "$@" >"$E2E_TMP/app.log" 2>&1 &
+    # Emptied here, not by the background job's own redirection, which may come after the next
+    # wait has already read the last run's log and taken its lines for this run's.
+    : >"$E2E_TMP/app.log"
+    "$CHRONIVO" "$@" >>"$E2E_TMP/app.log" 2>&1 &
     APP_PID=$!
 }
 
