@@ -78,6 +78,7 @@ start_wine_x() {
     cp -al "$BASE_PREFIX/." "$TEST_PREFIX/" 2>/dev/null || cp -a "$BASE_PREFIX/." "$TEST_PREFIX/"
     local reg
     for reg in "$TEST_PREFIX"/*.reg; do
+        [ -e "$reg" ] || continue
         cp --remove-destination "$BASE_PREFIX/$(basename "$reg")" "$reg"
     done
 }
