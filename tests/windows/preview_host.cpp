@@ -33,7 +33,7 @@ constexpr DWORD kShowDeadlineMs = 60000;
 constexpr DWORD kEndDeadlineMs = 10000;
 constexpr DWORD kPreviewMs = 5000;
 constexpr DWORD kCloseFileDeadlineMs = 120000;
-// The monitor's plain fill, which the saver's frames must cover.
+// The monitor's plain fill, which the saver's window covers.
 constexpr COLORREF kMonitorFill = RGB(0, 0, 0);
 
 void Say(const char* format, unsigned long long value = 0) {
