@@ -7,7 +7,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QString>
+#include <QTimer>
+#include <QWidget>
 #include <QWindow>
 
 #include <memory>
@@ -31,6 +34,33 @@ HWND HandleOf(quintptr window) {
     return reinterpret_cast<HWND>(window);
 }
 
+// Gives the window that is made transient for `owner`, another program's window, that window as
+// its owner once it is on screen. Qt keeps an owner only when it is a window of its own: showing
+// the dialog would take the owner it was given away again.
+class ForeignOwner final : public QObject {
+public:
+    explicit ForeignOwner(QWindow& owner)
+        : m_owner(owner) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && widget != nullptr && widget->isWindow() &&
+            widget->windowHandle() != nullptr &&
+            widget->windowHandle()->transientParent() == &m_owner) {
+            // The show event comes before the window is shown, so the owner is set just after.
+            QTimer::singleShot(0, widget, [widget, owner = HandleOf(m_owner.winId())] {
+                SetWindowLongPtrW(HandleOf(widget->winId()), GWLP_HWNDPARENT,
+                                  reinterpret_cast<LONG_PTR>(owner));
+            });
+        }
+        return false;
+    }
+
+private:
+    QWindow& m_owner;
+};
+
 // The settings dialog owned by Screen Saver Settings' window, so that it stays above it and that
 // window waits for it. A window that is gone leaves the dialog on its own.
 int RunConfigOver(int& argc, char** argv, quintptr window) {
@@ -38,8 +68,11 @@ int RunConfigOver(int& argc, char** argv, quintptr window) {
     // The application title, also the name of the settings profile.
     QCoreApplication::setApplicationName(QStringLiteral("Chronivo"));
     std::unique_ptr<QWindow> owner;
+    std::unique_ptr<ForeignOwner> ownerSetter;
     if (IsWindow(HandleOf(window))) {
         owner.reset(QWindow::fromWinId(static_cast<WId>(window)));
+        ownerSetter = std::make_unique<ForeignOwner>(*owner);
+        app.installEventFilter(ownerSetter.get());
     }
     SaverApp saver;
     saver.RunConfigOver(owner.get());
