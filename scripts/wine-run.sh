@@ -31,13 +31,14 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
     if [ ! -f "$WINEPREFIX/.chronivo-ready" ]; then
-        "$wine" wineboot --init >/dev/null 2>&1 || true
+        # 9>&-: the Wine server these start must not hold the lock for as long as it runs.
+        "$wine" wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
         # Qt finds none of the dialog font's faces (MS Shell Dlg maps to Wine's own Tahoma,
         # which Qt's font list lacks) and falls back to a fixed-width bitmap face; a Windows
         # machine has its own user-interface face, so the prefix takes Debian's DejaVu Sans.
         for face in "MS Shell Dlg" "MS Shell Dlg 2"; do
             "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-                /v "$face" /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1
+                /v "$face" /t REG_SZ /d "DejaVu Sans" /f </dev/null >/dev/null 2>&1 9>&-
         done
         touch "$WINEPREFIX/.chronivo-ready"
     fi
@@ -47,6 +48,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 # starting the server anew for each costs seconds.
 wineserver=$(dirname "$wine")/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo wineserver)
-"$wineserver" -p30 2>/dev/null || true
+# Its output goes nowhere: a server holding on to a test's output would keep the test waiting.
+"$wineserver" -p30 </dev/null >/dev/null 2>&1 || true
 
 exec "$wine" "$@"

@@ -53,13 +53,13 @@ protected:
 
     void TearDown() override {
         if (m_previousXdg)
-            setenv("XDG_CONFIG_HOME", m_previousXdg->c_str(), 1);
+            qputenv("XDG_CONFIG_HOME", QByteArray(m_previousXdg->c_str()));
         else
-            unsetenv("XDG_CONFIG_HOME");
+            qunsetenv("XDG_CONFIG_HOME");
     }
 
     static void SetConfigHome(const QString& dir) {
-        setenv("XDG_CONFIG_HOME", QFile::encodeName(dir).constData(), 1);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir));
     }
 
     QString Root() const { return m_root.path(); }
