@@ -9,7 +9,7 @@ readonly SKIP=77
 readonly SCREEN_W=1024
 readonly SCREEN_H=768
 # How long any one wait may take, seconds.
-readonly DEADLINE=15
+readonly DEADLINE=${E2E_DEADLINE:-15}
 
 fail() {
     echo "FAIL: $*" >&2

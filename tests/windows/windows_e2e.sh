@@ -40,7 +40,7 @@ saver_painted() {
 start_saver() {
     move_pointer "$START_X" "$START_Y"
     start_app /s
-    wine_wait_until "the saver to cover the screen with its picture" saver_painted
+    wait_until "the saver to cover the screen with its picture" saver_painted
 }
 
 # The frames change: a second screenshot a few hundred milliseconds after the first differs in
@@ -54,9 +54,9 @@ frames_change() {
 # Starts the settings dialog and waits until it has the keyboard.
 start_dialog() {
     start_app /c
-    wine_wait_until "the settings dialog" dialog_shown
+    wait_until "the settings dialog" dialog_shown
     DIALOG_WINDOW=$(dialog_window)
-    wine_wait_until "the dialog to take the focus" dialog_focused
+    wait_until "the dialog to take the focus" dialog_focused
 }
 
 readonly SAVER_KEY='HKCU\Software\Velstrand\Utilities\Chronivo\ScreenSaver'
@@ -107,7 +107,7 @@ host_log() { tr -d '\r' <"$E2E_TMP/host.log"; }
 host_said() { grep -qs -- "$1" "$E2E_TMP/host.log"; }
 # Waits for the host to end with exit code 0, having said $1.
 expect_host_success() {
-    wine_wait_until "the host to end" app_gone
+    wait_until "the host to end" app_gone
     local code=0
     wait "$APP_PID" || code=$?
     APP_PID=""
@@ -133,7 +133,7 @@ saver)
     if [ "$input" = key ]; then
         screenshot "$E2E_TMP/frame-a.png"
         [ -z "$shot" ] || cp "$E2E_TMP/frame-a.png" "$shot"
-        wine_wait_until "a frame unlike the first" frames_change
+        wait_until "a frame unlike the first" frames_change
         code=0
         pointer_hidden || code=$?
         [ "$code" -ne 1 ] || fail "the pointer shows over the saver"
@@ -221,7 +221,7 @@ preview)
     # program's window never reaches the X server. ARG: preview_host.exe
     start_wine_x "$QT" "$BUILD_PREFIX"
     start_host "$1" /p "$(windows_path "$E2E_TMP/close")"
-    wine_wait_until "the saver's window in the host's monitor" host_said "fills the monitor"
+    wait_until "the saver's window in the host's monitor" host_said "fills the monitor"
     touch "$E2E_TMP/close"
     expect_host_success "the saver ended with exit code 0"
     ;;
@@ -230,11 +230,11 @@ preview-config)
     # the saver ends with exit code 0 once it is closed. ARG: preview_host.exe
     start_wine_x "$QT" "$BUILD_PREFIX"
     start_host "$1" /c
-    wine_wait_until "the settings dialog" any_dialog_shown
+    wait_until "the settings dialog" any_dialog_shown
     DIALOG_WINDOW=$(any_dialog_window)
     host_found_it() { host_said "owned by the host" || ! app_running; }
-    wine_wait_until "the host to find the dialog" host_found_it
-    wine_wait_until "the dialog to take the focus" dialog_focused
+    wait_until "the host to find the dialog" host_found_it
+    wait_until "the dialog to take the focus" dialog_focused
     xdotool key Escape
     expect_host_success "the settings dialog is owned by the host's window"
     ;;

@@ -6,13 +6,13 @@
 # The scripts take QT_PREFIX WINE_PREFIX CHRONIVO_SCR first, as CMake passes them.
 set -euo pipefail
 
+# Under Wine a program takes a few seconds to show its first window; every wait may take longer.
+E2E_DEADLINE=40
 # shellcheck source=../e2e/e2e_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e_lib.sh"
 
 WINE_RUN=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine-run.sh
 readonly WINE_RUN
-# Under Wine a program takes a few seconds to show its first window; every wait may take longer.
-readonly WINE_DEADLINE=40
 
 # Replaces e2e_lib.sh's list: the Windows program needs Wine, and no Linux saver's extras.
 need_tools() {
@@ -86,21 +86,9 @@ start_wine_x() {
 # Starts the program under test with the given arguments in the background; its id (that of the
 # Wine process that runs it) is in APP_PID.
 start_app() {
-    "$WINE_RUN" "$QT_PREFIX" "$TEST_PREFIX" "$CHRONIVO" "$@" >"$E2E_TMP/app.log" 2>&1 &
+    : >"$E2E_TMP/app.log" # emptied before the program starts, as in e2e_lib.sh
+    "$WINE_RUN" "$QT_PREFIX" "$TEST_PREFIX" "$CHRONIVO" "$@" >>"$E2E_TMP/app.log" 2>&1 &
     APP_PID=$!
-}
-
-# wait_until with Wine's longer deadline.
-wine_wait_until() {
-    local what=$1
-    shift
-    local end=$((SECONDS + WINE_DEADLINE))
-    until "$@"; do
-        if [ "$SECONDS" -ge "$end" ]; then
-            fail "timed out waiting: $what"
-        fi
-        sleep 0.1
-    done
 }
 
 # A registry key of the test's prefix as `reg query` prints it.
