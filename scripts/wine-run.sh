@@ -32,17 +32,21 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     flock 9
     if [ ! -f "$WINEPREFIX/.chronivo-ready" ]; then
         # 9>&-: the Wine server these start must not hold the lock for as long as it runs.
-        "$wine" wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
+        if ! "$wine" wineboot --init </dev/null >"$WINEPREFIX.log" 2>&1 9>&-; then
+            echo "wine-run.sh: the Wine prefix $WINEPREFIX could not be made; see $WINEPREFIX.log" >&2
+            exit 1
+        fi
         # Qt finds none of the dialog font's faces (MS Shell Dlg maps to Wine's own Tahoma,
         # which Qt's font list lacks) and falls back to a fixed-width bitmap face; a Windows
         # machine has its own user-interface face, so the prefix takes Debian's DejaVu Sans.
         for face in "MS Shell Dlg" "MS Shell Dlg 2"; do
             "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-                /v "$face" /t REG_SZ /d "DejaVu Sans" /f </dev/null >/dev/null 2>&1 9>&-
+                /v "$face" /t REG_SZ /d "DejaVu Sans" /f </dev/null >>"$WINEPREFIX.log" 2>&1 9>&- ||
+                exit 1
         done
         touch "$WINEPREFIX/.chronivo-ready"
     fi
-) 9>"$WINEPREFIX.lock"
+) 9>"$WINEPREFIX.lock" || exit 1
 
 # A server that outlives each program by a while: a test run starts hundreds of programs, and
 # starting the server anew for each costs seconds.
