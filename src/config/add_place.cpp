@@ -1,5 +1,7 @@
 #include "config/add_place.h"
 
+#include "zones/zone_lookup.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -19,10 +21,17 @@ namespace {
 // Where each row of the zone list keeps its zone id; the row shows it with blanks.
 constexpr int kZoneIdRole = Qt::UserRole;
 
+// A zone id as the user sees it: under today's name when the system keeps an earlier one.
+QString ZoneText(const QByteArray& zoneId) {
+    const std::string_view current = CurrentZoneName(
+        std::string_view(zoneId.constData(), static_cast<std::size_t>(zoneId.size())));
+    return QString::fromUtf8(current.data(), static_cast<qsizetype>(current.size()));
+}
+
 } // namespace
 
 QString PlaceNameOf(const QByteArray& zoneId) {
-    const QString id = QString::fromUtf8(zoneId);
+    const QString id = ZoneText(zoneId);
     return id.mid(id.lastIndexOf(QLatin1Char('/')) + 1).replace(QLatin1Char('_'), QLatin1Char(' '));
 }
 
@@ -42,7 +51,13 @@ AddPlaceDialog::AddPlaceDialog(QWidget* parent, QList<Place> listed, MessageSink
     m_zones = new QListWidget(this);
     m_zones->setObjectName(QStringLiteral("zoneList"));
     for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
-        auto* item = new QListWidgetItem(QString::fromUtf8(id).replace(u'_', u' '), m_zones);
+        // Listed under today's name, so that a search finds the place whichever name the
+        // system keeps, and once; the id stored is the system's.
+        const QString text = ZoneText(id);
+        if (text.toUtf8() != id && QTimeZone::isTimeZoneIdAvailable(text.toUtf8())) {
+            continue;
+        }
+        auto* item = new QListWidgetItem(QString(text).replace(u'_', u' '), m_zones);
         item->setData(kZoneIdRole, id);
     }
 

@@ -379,9 +379,12 @@ void ConfigDialog::OnAddPlace() {
     for (int row = 0; row < m_cityList->count(); ++row) {
         const QListWidgetItem* item = m_cityList->item(row);
         const WorldCity* city = FindWorldCity(item->text().toStdString());
-        places.append({item->text(), IsOwnPlace(item) || city == nullptr
-                                         ? item->data(kTzRole).toString().toUtf8()
-                                         : QByteArray(city->tzName)});
+        // A city's zone as the system lists it, which the dialog's list of zones holds.
+        const std::string_view listed = city != nullptr ? SystemZoneName(city->tzName) : "";
+        places.append(
+            {item->text(), IsOwnPlace(item) || city == nullptr
+                               ? item->data(kTzRole).toString().toUtf8()
+                               : QByteArray(listed.data(), static_cast<qsizetype>(listed.size()))});
     }
     auto* dialog =
         new AddPlaceDialog(this, places, [this](const QString& text) { ShowMessage(text); });

@@ -17,9 +17,18 @@ namespace chronivo {
 // does. A label that is no city of the table, or whose zone the system lacks, keeps the stored
 // code and the computer's daylight rule (ZoneCodeOffset).
 
-// The zone named `id` ("Asia/Kathmandu") when it is one of the system's list of zones and Qt
-// has its data; else an invalid zone. Any other id Qt would accept is refused, so that the saver
-// and the dialog know the same zones.
+// The name under which the system lists the zone `id`: `id` itself, or for a zone the tz
+// database has renamed ("Asia/Kolkata", once "Asia/Calcutta") the other name when only that one
+// is listed; `id` when neither is.
+std::string_view SystemZoneName(std::string_view id);
+
+// Today's name of a zone the tz database has renamed ("Asia/Calcutta" gives "Asia/Kolkata");
+// any other id as it is. What a person looking for the place would search for.
+std::string_view CurrentZoneName(std::string_view id);
+
+// The zone named `id` ("Asia/Kathmandu", or its other name, see SystemZoneName) when it is one
+// of the system's list of zones and Qt has its data; else an invalid zone. Any other id Qt would
+// accept is refused, so that the saver and the dialog know the same zones.
 QTimeZone KnownTimeZone(std::string_view id);
 
 // The zone of the city named exactly `label`; an invalid zone when there is no such city in the
