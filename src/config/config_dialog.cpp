@@ -255,11 +255,12 @@ void ConfigDialog::PlaceControls() {
             rect.setHeight(m_modeCombo->sizeHint().height());
         }
         const auto* label = qobject_cast<const QLabel*>(place.control);
-        if (label != nullptr && !label->wordWrap() && !(label->alignment() & Qt::AlignHCenter)) {
+        if ((label != nullptr && !label->wordWrap() && !(label->alignment() & Qt::AlignHCenter)) ||
+            qobject_cast<const QCheckBox*>(place.control) != nullptr) {
             // A face wider than the one the template was laid out for would cut a left-aligned
-            // label short ("Color change"); let it run on to the right instead. A label that
-            // wraps its lines keeps its width.
-            rect.setWidth(std::max(rect.width(), label->sizeHint().width()));
+            // label or a check box's text short ("Color change", "24 Hour time"); let it run on
+            // to the right instead. A label that wraps its lines keeps its width.
+            rect.setWidth(std::max(rect.width(), place.control->sizeHint().width()));
         }
         if (place.control == m_desktopBlankNote && !m_soonerButton->isVisibleTo(this)) {
             // Without a sooner time to offer, the note takes the button's place as well.

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -102,13 +103,14 @@ void ExpectTemplateArrangement(const ConfigDialog& dialog, bool noteRow = false)
             EXPECT_EQ(control->geometry().topLeft(), expected.topLeft()) << c.name;
             EXPECT_EQ(control->width(), expected.width()) << c.name;
         } else if (const auto* label = qobject_cast<const QLabel*>(control);
-                   label != nullptr && !label->wordWrap() &&
-                   !(label->alignment() & Qt::AlignHCenter)) {
-            // A left-aligned label starts where the template puts it and is never cut short:
-            // where the face is wider than the template's, it runs on to the right.
+                   (label != nullptr && !label->wordWrap() &&
+                    !(label->alignment() & Qt::AlignHCenter)) ||
+                   qobject_cast<QCheckBox*>(control) != nullptr) {
+            // A left-aligned label or a check box starts where the template puts it and is never
+            // cut short: where the face is wider than the template's, it runs on to the right.
             EXPECT_EQ(control->geometry().topLeft(), expected.topLeft()) << c.name;
             EXPECT_EQ(control->height(), expected.height()) << c.name;
-            EXPECT_EQ(control->width(), std::max(expected.width(), label->sizeHint().width()))
+            EXPECT_EQ(control->width(), std::max(expected.width(), control->sizeHint().width()))
                 << c.name;
         } else {
             EXPECT_EQ(control->geometry(), expected) << c.name;
