@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the build under Wine, as CMake's emulator for the Windows build:
 #   scripts/wine-run.sh QT_PREFIX WINE_PREFIX PROGRAM [ARGUMENT...]
-# Qt's DLLs and plugins (from QT_PREFIX, Qt for Windows) and the mingw-w64 runtime are found
-# through WINEPATH and QT_PLUGIN_PATH, so the build needs no copies of them. WINE_PREFIX is made
+# Qt's DLLs (from QT_PREFIX, Qt for Windows) and the mingw-w64 runtime are found through
+# WINEPATH, so the build needs no copies of them. WINE_PREFIX is made
 # on first use (once, whatever runs in parallel). A crash ends the program instead of waiting in
 # Wine's debugger.
 set -euo pipefail
@@ -25,7 +25,8 @@ export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
 runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 pthreads=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")
 export WINEPATH="Z:$qt/bin;Z:$runtime;Z:$pthreads"
-export QT_PLUGIN_PATH="Z:$qt/plugins"
+# Qt finds its plugins beside its DLLs. Wine hands a program no QT_* variable of ours (only a
+# WINEQT_* one, renamed), so the tests run on Qt's own Windows platform, on the test's X server.
 
 mkdir -p "$(dirname "$WINEPREFIX")"
 (

@@ -237,6 +237,9 @@ TEST_F(SaverWindowBaseTest, TheApplicationLosingTheFocusReachesTheWindow) {
     EXPECT_TRUE(Open());
 }
 
+// Input elsewhere is the idle watcher's word, and the watcher is Linux's: on Windows the system
+// ends the saver itself.
+#ifndef _WIN32
 TEST_F(SaverWindowBaseTest, InputElsewhereEndsTheRunOnlyWhenTheWindowCouldNotSeeIt) {
     // With the keyboard focus for a while, the window has judged the desktop's input itself.
     ASSERT_EQ(QGuiApplication::applicationState(), Qt::ApplicationActive);
@@ -263,6 +266,7 @@ TEST(SaverWindowBaseStartTest, InputJustBeforeTheWindowCouldSeeItEndsTheRun) {
     EXPECT_TRUE(window.isNull() || !window->isVisible());
     delete window.data();
 }
+#endif
 
 struct KeyCase {
     const char* fact;
