@@ -261,6 +261,10 @@ void ConfigDialog::PlaceControls() {
             // label or a check box's text short ("Color change", "24 Hour time"); let it run on
             // to the right instead. A label that wraps its lines keeps its width.
             rect.setWidth(std::max(rect.width(), place.control->sizeHint().width()));
+        } else if (label != nullptr && !label->wordWrap()) {
+            // A centred label ("cycle in 10.00 minutes") grows as much to either side.
+            const int grow = std::max(0, label->sizeHint().width() - rect.width());
+            rect.adjust(-(grow / 2), 0, grow - grow / 2, 0);
         }
         if (place.control == m_desktopBlankNote && !m_soonerButton->isVisibleTo(this)) {
             // Without a sooner time to offer, the note takes the button's place as well.

@@ -26,12 +26,10 @@ namespace {
 // 2026-05-17 10:20:30 UTC.
 constexpr std::int64_t kNowUtc = 1779013230;
 
-// How far the ink of a text reaches from where it starts, its mnemonic marks left out: what a
-// reader sees cut when the control is narrower. (The advance of the last letter may reach a
-// pixel further, into blank space.)
+// The width of a text as it is drawn, its mnemonic marks left out.
 int TextWidth(const QWidget& control, QString text) {
     text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&').replace(u'\x01', u'&');
-    return control.fontMetrics().boundingRect(text).right() + 1;
+    return control.fontMetrics().horizontalAdvance(text);
 }
 
 // What the control's text needs and the room its style gives the text, in pixels; {0, 0} for a
