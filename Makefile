@@ -79,8 +79,11 @@ windows:
 		-DCHRONIVO_BUILD_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
 
-# The tests that show windows get an X display of their own.
+# The tests that show windows get an X display of their own. The build's Wine prefix is made
+# first, on its own: made by the first test, it can take longer than that test may.
 windows-test: windows
+	qt=$$(scripts/build-qt-windows.sh "$(QT_WINDOWS_CACHE)" | tail -n 1) && \
+	scripts/wine-run.sh "$$qt" $(BUILD_WINDOWS)/wine-prefix cmd /c exit </dev/null
 	cd $(BUILD_WINDOWS) && xvfb-run -a -s "-screen 0 1024x768x24" \
 		ctest --output-on-failure -j $(JOBS)
 

@@ -5,9 +5,17 @@
 # made by the same Qt version, compiler and configure line (its name is their digest) and its
 # build finished; anything else is built anew. About half an hour on two cores.
 #
-# Usage: scripts/build-qt-windows.sh [CACHE-FOLDER]   (default ~/.cache/chronivo/qt-windows)
+# Usage: scripts/build-qt-windows.sh [--fetch-only] [CACHE-FOLDER]
+#   (default folder ~/.cache/chronivo/qt-windows)
+# --fetch-only installs the packages and fetches the source into the cache folder, and builds
+# nothing: every use of apt happens then, so the build itself can run beside other apt work.
 set -euo pipefail
 
+fetch_only=false
+if [ "${1:-}" = --fetch-only ]; then
+    fetch_only=true
+    shift
+fi
 cache=${1:-${XDG_CACHE_HOME:-$HOME/.cache}/chronivo/qt-windows}
 export DEBIAN_FRONTEND=noninteractive
 
@@ -58,19 +66,30 @@ if [ -f "$prefix/.complete" ]; then
     exit 0
 fi
 
-# The source comes from the archive the machine already uses, as a deb-src entry of its own.
-sources=/etc/apt/sources.list.d/chronivo-deb-src.sources
-if [ ! -f "$sources" ]; then
-    sed -n '/^Types:/,/^$/p' /etc/apt/sources.list.d/debian.sources |
-        sed 's/^Types: deb$/Types: deb-src/' >"$sources"
-    apt-get update
+# The source comes from the archive the machine already uses, as a deb-src entry of its own,
+# and is kept in the cache folder by version.
+source_dir="$cache/source-$qt_version"
+if [ ! -f "$source_dir/.complete" ]; then
+    sources=/etc/apt/sources.list.d/chronivo-deb-src.sources
+    if [ ! -f "$sources" ]; then
+        sed -n '/^Types:/,/^$/p' /etc/apt/sources.list.d/debian.sources |
+            sed 's/^Types: deb$/Types: deb-src/' >"$sources"
+        apt-get update
+    fi
+    rm -rf "$source_dir"
+    mkdir -p "$source_dir"
+    (cd "$source_dir" && apt-get source --download-only "qt6-base=$qt_version")
+    touch "$source_dir/.complete"
+fi
+if $fetch_only; then
+    echo "Qt for Windows ($qt_version): source fetched into $source_dir"
+    exit 0
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/chronivo-qt-windows.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-apt-get source --download-only "qt6-base=$qt_version"
-dpkg-source --no-check -x qt6-base_*.dsc src >/dev/null
+dpkg-source --no-check -x "$source_dir"/qt6-base_*.dsc src >/dev/null
 
 rm -rf "$prefix"
 mkdir -p "$prefix"
