@@ -7,12 +7,10 @@
 set -euo pipefail
 
 out=${1:-$(dirname "$0")/../src/res/chronivo.ico}
-for tool in convert; do
-    command -v "$tool" >/dev/null 2>&1 || {
-        echo "make-icon.sh: $tool is not installed (Debian package imagemagick)" >&2
-        exit 1
-    }
-done
+if ! command -v convert >/dev/null 2>&1; then
+    echo "make-icon.sh: convert is not installed (Debian package imagemagick)" >&2
+    exit 1
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
