@@ -14,14 +14,6 @@ struct ArgumentsCase {
     std::wstring_view arguments;
 };
 
-class ArgumentsAfterProgramTest : public testing::TestWithParam<ArgumentsCase> {};
-
-TEST_P(ArgumentsAfterProgramTest, KeepsTheRawTextAfterTheName) {
-    const ArgumentsCase& c = GetParam();
-    EXPECT_EQ(std::wstring(ArgumentsAfterProgram(c.commandLine)), std::wstring(c.arguments))
-        << c.what;
-}
-
 const ArgumentsCase kArgumentsCases[] = {
     // How Screen Saver Settings starts a saver: its path in quotes, or bare, then the mode.
     {"quoted name with spaces, /s", LR"("C:\Program Files\Chronivo\Chronivo.scr" /s)", L"/s"},
@@ -47,21 +39,18 @@ const ArgumentsCase kArgumentsCases[] = {
     {"quotes in the arguments kept", LR"(x.scr /c "a b")", LR"(/c "a b")"},
 };
 
-INSTANTIATE_TEST_SUITE_P(CommandLines, ArgumentsAfterProgramTest,
-                         testing::ValuesIn(kArgumentsCases));
+TEST(ArgumentsAfterProgram, KeepsTheRawTextAfterTheName) {
+    for (const ArgumentsCase& c : kArgumentsCases) {
+        EXPECT_EQ(std::wstring(ArgumentsAfterProgram(c.commandLine)), std::wstring(c.arguments))
+            << c.what;
+    }
+}
 
 struct ProgramCase {
     const char* what;
     std::wstring_view folder;
     std::wstring_view program;
 };
-
-class ProgramInFolderTest : public testing::TestWithParam<ProgramCase> {};
-
-TEST_P(ProgramInFolderTest, JoinsWithOneSeparator) {
-    const ProgramCase& c = GetParam();
-    EXPECT_EQ(ProgramInFolder(c.folder), std::wstring(c.program)) << c.what;
-}
 
 const ProgramCase kProgramCases[] = {
     {"plain folder", LR"(C:\Program Files\Chronivo)", LR"(C:\Program Files\Chronivo\Chronivo.scr)"},
@@ -72,7 +61,11 @@ const ProgramCase kProgramCases[] = {
     {"empty folder", L"", L"Chronivo.scr"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Folders, ProgramInFolderTest, testing::ValuesIn(kProgramCases));
+TEST(ProgramInFolder, JoinsWithOneSeparator) {
+    for (const ProgramCase& c : kProgramCases) {
+        EXPECT_EQ(ProgramInFolder(c.folder), std::wstring(c.program)) << c.what;
+    }
+}
 
 struct ChildCase {
     const char* what;
@@ -80,13 +73,6 @@ struct ChildCase {
     std::wstring_view arguments;
     std::wstring_view commandLine;
 };
-
-class ChildCommandLineTest : public testing::TestWithParam<ChildCase> {};
-
-TEST_P(ChildCommandLineTest, QuotesTheProgramAndAddsTheArguments) {
-    const ChildCase& c = GetParam();
-    EXPECT_EQ(ChildCommandLine(c.program, c.arguments), std::wstring(c.commandLine)) << c.what;
-}
 
 const ChildCase kChildCases[] = {
     {"saver", LR"(C:\Program Files\Chronivo\Chronivo.scr)", L"/s",
@@ -97,7 +83,11 @@ const ChildCase kChildCases[] = {
     {"tabs passed on", LR"(C:\A\Chronivo.scr)", L"/p\t7", L"\"C:\\A\\Chronivo.scr\" /p\t7"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Programs, ChildCommandLineTest, testing::ValuesIn(kChildCases));
+TEST(ChildCommandLine, QuotesTheProgramAndAddsTheArguments) {
+    for (const ChildCase& c : kChildCases) {
+        EXPECT_EQ(ChildCommandLine(c.program, c.arguments), std::wstring(c.commandLine)) << c.what;
+    }
+}
 
 // What the saver receives is what the launcher received: the child's line, read back as the
 // saver's C runtime reads it, gives the same arguments for every command line above.
