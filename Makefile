@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run config test deb fuzz windows windows-test clean
+.PHONY: all deps configure build run config test deb fuzz windows windows-test windows-installer clean
 
 all: build
 
@@ -86,6 +86,11 @@ windows-test: windows
 	scripts/wine-run.sh "$$qt" $(BUILD_WINDOWS)/wine-prefix cmd /c exit </dev/null
 	cd $(BUILD_WINDOWS) && xvfb-run -a -s "-screen 0 1024x768x24" \
 		ctest --output-on-failure -j $(JOBS)
+
+# The installer chronivo-<version>-setup.exe and the zip chronivo-<version>-windows-x86_64.zip
+# of that build, in $(BUILD_WINDOWS)/package/.
+windows-installer: windows
+	scripts/package-windows.sh $(BUILD_WINDOWS) $(BUILD_WINDOWS)/package
 
 clean:
 	rm -rf $(BUILD)
