@@ -95,19 +95,8 @@ uninstall_silently() {
 saver_window() {
     xdotool search --onlyvisible --classname '^chronivo\.scr$' 2>/dev/null | head -n1 || true
 }
-# The saver's window covers the screen and is painted: its corners and centre are not black.
-saver_painted() {
-    local w picture=$E2E_TMP/painted.png p
-    w=$(saver_window)
-    [ -n "$w" ] && [ "$(window_geometry "$w")" = "${SCREEN_W}x${SCREEN_H}+0+0 IsViewable" ] ||
-        return 1
-    screenshot "$picture"
-    for p in "0 0" "$((SCREEN_W - 1)) 0" "0 $((SCREEN_H - 1))" \
-        "$((SCREEN_W - 1)) $((SCREEN_H - 1))" "$((SCREEN_W / 2)) $((SCREEN_H / 2))"; do
-        # shellcheck disable=SC2086
-        [ "$(picture_pixel "$picture" $p)" != 000000 ] || return 1
-    done
-}
+# The saver's window covers the screen and is painted.
+saver_painted() { window_painted "$(saver_window)"; }
 saver_focused() {
     [ "$(focus_window)" = "$SAVER_WINDOW" ] ||
         xdotool windowfocus --sync "$SAVER_WINDOW" 2>/dev/null

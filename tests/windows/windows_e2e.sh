@@ -21,20 +21,8 @@ shift 4
 readonly START_X=500
 readonly START_Y=400
 
-# The saver's window covers the screen and is painted: every corner and the centre differ from
-# the X server's black root.
-saver_painted() {
-    local w picture=$E2E_TMP/painted.png p
-    w=$(app_window)
-    [ -n "$w" ] && [ "$(window_geometry "$w")" = "${SCREEN_W}x${SCREEN_H}+0+0 IsViewable" ] ||
-        return 1
-    screenshot "$picture"
-    for p in "0 0" "$((SCREEN_W - 1)) 0" "0 $((SCREEN_H - 1))" \
-        "$((SCREEN_W - 1)) $((SCREEN_H - 1))" "$((SCREEN_W / 2)) $((SCREEN_H / 2))"; do
-        # shellcheck disable=SC2086
-        [ "$(picture_pixel "$picture" $p)" != 000000 ] || return 1
-    done
-}
+# The saver's window covers the screen and is painted.
+saver_painted() { window_painted "$(app_window)"; }
 
 # Starts the saver and waits until it covers the screen with its picture.
 start_saver() {

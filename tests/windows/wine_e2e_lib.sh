@@ -142,3 +142,17 @@ pixels_changed() {
     # ImageMagick prints large counts as 1.2e+06; awk reads either form.
     compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }' || true
 }
+
+# Whether window W covers the screen and is painted: every corner and the centre differ from the
+# X server's black root.
+window_painted() {
+    local w=$1 picture=$E2E_TMP/painted.png p
+    [ -n "$w" ] && [ "$(window_geometry "$w")" = "${SCREEN_W}x${SCREEN_H}+0+0 IsViewable" ] ||
+        return 1
+    screenshot "$picture"
+    for p in "0 0" "$((SCREEN_W - 1)) 0" "0 $((SCREEN_H - 1))" \
+        "$((SCREEN_W - 1)) $((SCREEN_H - 1))" "$((SCREEN_W / 2)) $((SCREEN_H / 2))"; do
+        # shellcheck disable=SC2086
+        [ "$(picture_pixel "$picture" $p)" != 000000 ] || return 1
+    done
+}
