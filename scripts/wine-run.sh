@@ -26,7 +26,7 @@ runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.d
 pthreads=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")
 export WINEPATH="Z:$qt/bin;Z:$runtime;Z:$pthreads"
 # Qt finds its plugins beside its DLLs. Wine hands a program no QT_* variable of ours (only a
-# WINEQT_* one, renamed), so the tests run on Qt's own Windows platform, on the test's X server.
+# WINEQT_* one, renamed): a test program that wants Qt's offscreen platform sets it itself.
 
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
