@@ -1,5 +1,5 @@
-// Every text of every dialog fits the room its control gives it, with the fonts of the platform
-// the test runs on: Qt's offscreen platform on Linux, Windows' own under Wine.
+// Every text of every dialog fits the room its control gives it, with the fonts the system gives
+// Qt: Linux's fontconfig, or Windows' own under Wine.
 #include "config/config_dialog.h"
 #include "recording_store.h"
 #include "time/time_sample.h"
