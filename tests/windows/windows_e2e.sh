@@ -128,6 +128,11 @@ saver)
     if [ "$input" = key ]; then
         screenshot "$E2E_TMP/frame-a.png"
         [ -z "$shot" ] || cp "$E2E_TMP/frame-a.png" "$shot"
+        # The large text is drawn: its edges blend the text's colour into the solid background,
+        # so the frame below the small notice at the top holds many colours, not one.
+        colours=$(convert "$E2E_TMP/frame-a.png" -crop "${SCREEN_W}x$((SCREEN_H * 9 / 10))+0+$((SCREEN_H / 10))" \
+            +repage -unique-colors -format %w info:)
+        [ "$colours" -gt 16 ] || fail "below the notice the frame holds $colours colours: no large text"
         wait_until "a frame unlike the first" frames_change
         code=0
         pointer_hidden || code=$?
