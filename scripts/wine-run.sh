@@ -8,7 +8,9 @@
 set -euo pipefail
 
 qt=$1
-export WINEPREFIX=$2
+# Wine takes only an absolute prefix.
+WINEPREFIX=$(realpath -m "$2")
+export WINEPREFIX
 shift 2
 
 wine=/usr/lib/wine/wine64
