@@ -56,6 +56,6 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 wineserver=$(dirname "$wine")/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo wineserver)
 # Its output goes nowhere: a server holding on to a test's output would keep the test waiting.
-"$wineserver" -p30 </dev/null >/dev/null 2>&1 || true
+"$wineserver" -p120 </dev/null >/dev/null 2>&1 || true
 
 exec "$wine" "$@"
