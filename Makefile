@@ -59,8 +59,8 @@ deb: deps
 	cp $(DEB_BUILD)/chronivo_*.deb $(BUILD)/
 
 # Builds the fuzz targets in fuzz/ with clang, libFuzzer and the address and undefined-behaviour
-# sanitizers in $(FUZZ_BUILD), and runs each for $(FUZZ_SECONDS) seconds from a copy of its seed
-# corpus; fails when one crashes, and keeps the input in $(FUZZ_BUILD)/fuzz-crashes/.
+# sanitizers in $(FUZZ_BUILD), and runs them side by side for $(FUZZ_SECONDS) seconds, each from a
+# copy of its seed corpus; fails when one crashes, and keeps the input in $(FUZZ_BUILD)/fuzz-crashes/.
 fuzz: deps
 	JOBS=$(JOBS) CMAKE_ARGS="$(CMAKE_ARGS)" fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, the address and undefined-behaviour sanitizers)
-# in BUILD_DIR and runs each for SECONDS, starting from a copy of its seed corpus
+# in BUILD_DIR and runs them all at once for SECONDS, each from a copy of its seed corpus
 # fuzz/corpus/<target>/, so the repository's corpus never grows. For each target it prints
 # libFuzzer's closing status line and the runs and executions per second. A target that crashes,
 # trips a sanitizer, fails a check or hangs fails the script; the input that did it is saved under
@@ -35,7 +35,8 @@ mkdir -p "$work" "$crashes"
 # Stack traces with names and lines; undefined behaviour ends the run (the build says so too).
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 
-failed=()
+# All targets at once: each gets its SECONDS of the clock, sharing the processors.
+pids=()
 for target in "${targets[@]}"; do
     corpus="$work/$target/corpus"
     mkdir -p "$corpus"
@@ -46,11 +47,17 @@ for target in "${targets[@]}"; do
     fi
     log="$work/$target.log"
     echo "== $target: ${seconds} s from $(find "$corpus" -type f | wc -l) seeds (log: $log)"
-    status=0
-    (cd "$work/$target" && "$build/bin/$target" -max_total_time="$seconds" -timeout=30 \
-        -print_final_stats=1 -artifact_prefix="$crashes/$target-" "$corpus") >"$log" 2>&1 ||
-        status=$?
+    (cd "$work/$target" && exec "$build/bin/$target" -max_total_time="$seconds" -timeout=30 \
+        -print_final_stats=1 -artifact_prefix="$crashes/$target-" "$corpus") >"$log" 2>&1 &
+    pids+=($!)
+done
 
+failed=()
+for i in "${!targets[@]}"; do
+    target=${targets[i]}
+    log="$work/$target.log"
+    status=0
+    wait "${pids[i]}" || status=$?
     # libFuzzer's closing line: "#RUNS DONE cov: .. ft: .. corp: .. exec/s: .. rss: ..".
     grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1 || true
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)

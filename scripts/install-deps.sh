@@ -13,8 +13,8 @@ packages=(
     xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver xsecurelock
     qt6-wayland sway wtype wayvnc grim jq mutter kwin-wayland muffin cinnamon-settings-daemon
     gnome-shell gnome-session gnome-settings-daemon gjs gnome-screenshot
-    clang-format dbus-daemon libglib2.0-bin procps
-    clang libclang-rt-14-dev llvm
+    clang-format dbus-daemon libglib2.0-bin procps git socat
+    clang libclang-rt-dev llvm
     locales
     dpkg-dev desktop-file-utils groff-base lintian systemd
 )

@@ -68,7 +68,7 @@ std::string WriteIntoExisting(const QString& path, const QByteArray& bytes) {
     }
     // Looked at again through the open file: something else put at the path since the first
     // look gets nothing written into it.
-    struct stat st {};
+    struct stat st = {};
     if (::fstat(fd, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
         ::close(fd);
         return "it changed while it was being opened, and nothing was written";
@@ -112,7 +112,7 @@ std::string ReplaceFile(const QString& path, const QByteArray& bytes) {
 
 PathKind KindOfPath(const QString& path, std::string* problem) {
     // stat, not lstat: a link counts as what it leads to, as it does when it is opened.
-    struct stat st {};
+    struct stat st = {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
         const int error = errno;
         if (error == ENOENT) {

@@ -7,6 +7,9 @@ namespace chronivo {
 
 namespace {
 
+// The Julian day of 1970-01-01, where seconds since the epoch count from.
+constexpr std::int64_t kUnixEpochJulianDay = 2440588;
+
 // Division rounding towards minus infinity, so that negative fields carry downwards.
 std::int64_t FloorDiv(std::int64_t value, std::int64_t divisor) {
     std::int64_t quotient = value / divisor;
@@ -90,30 +93,38 @@ QDateTime LocalTimeFromFields(int year, int month, int day, int hour, int minute
     const QDate first(static_cast<int>(wholeYear + 400 * cycles), monthOfYear, 1);
     const QDate date =
         first.addDays(std::clamp(dayOffset, -kDayLimit, kDayLimit) - 146097 * cycles);
-    const QTime time = QTime(0, 0).addSecs(secondOfDay);
     if (date < earliest) {
         return QDateTime(earliest, QTime(0, 0));
     }
     if (date > latest) {
         return QDateTime(latest, QTime(23, 59, 59));
     }
-    const QDateTime local(date, time);
-    if (local.isValid()) {
-        // An hour that happens twice keeps Qt's choice, which is mktime's: the second one.
-        return local;
-    }
-    // A time the clocks skip (02:30 while they jump from 02:00 to 03:00). mktime reads it with
-    // the offset in force before the jump, which lands as far past the jump as the fields are
-    // past its start: 03:30. Read as UTC, the fields give the offset of one side; that offset
-    // taken off them leads to the other side's; the smaller of the two is the earlier one.
-    const std::int64_t asUtc = QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
+    // The fields read as UTC; each offset in force within a day of them is tried, and it fits
+    // when the moment it gives has that offset. Qt's own reading of a local time that happens
+    // twice changed between its versions, so the choice is made here.
+    const std::int64_t asUtc =
+        (date.toJulianDay() - kUnixEpochJulianDay) * 86400 + std::int64_t{secondOfDay};
     const auto offsetAt = [](std::int64_t utc) {
         return std::int64_t{QDateTime::fromSecsSinceEpoch(utc).offsetFromUtc()};
     };
-    const std::int64_t firstOffset = offsetAt(asUtc);
-    const std::int64_t otherOffset = offsetAt(asUtc - firstOffset);
-    const QDateTime moved =
-        QDateTime::fromSecsSinceEpoch(asUtc - std::min(firstOffset, otherOffset));
+    const std::int64_t offsetBefore = offsetAt(asUtc - 86400);
+    const std::int64_t offsetAfter = offsetAt(asUtc + 86400);
+    const bool fitsBefore = offsetAt(asUtc - offsetBefore) == offsetBefore;
+    const bool fitsAfter = offsetAt(asUtc - offsetAfter) == offsetAfter;
+    std::int64_t utc = 0;
+    if (fitsAfter) {
+        // Alone, or in an hour that happens twice (02:30 while the clocks go back from 03:00 to
+        // 02:00): the later one, after the change, as the dialog has always read it.
+        utc = asUtc - offsetAfter;
+    } else if (fitsBefore) {
+        utc = asUtc - offsetBefore;
+    } else {
+        // A time the clocks skip (02:30 while they jump from 02:00 to 03:00) is read with the
+        // offset in force before the jump, as mktime does: as far past the jump as the fields
+        // are past its start, 03:30.
+        utc = asUtc - offsetBefore;
+    }
+    const QDateTime moved = QDateTime::fromSecsSinceEpoch(utc);
     return moved.date() > latest ? QDateTime(latest, QTime(23, 59, 59)) : moved;
 }
 

@@ -7,7 +7,7 @@
 namespace chronivo {
 
 QString NotAFile(const QString& path) {
-    struct stat st {};
+    struct stat st = {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
         return QString();
     if (S_ISDIR(st.st_mode))
@@ -23,15 +23,15 @@ QString NotAFile(const QString& path) {
 
 bool ReadOnly(const QString& path) {
     // Root may write to any file, so its mode is what says the user wants it left alone.
-    struct stat st {};
+    struct stat st = {};
     const QByteArray name = QFile::encodeName(path);
     return ::stat(name.constData(), &st) == 0 &&
            ((st.st_mode & 0222) == 0 || ::access(name.constData(), W_OK) != 0);
 }
 
 bool KeepOwnerAndMode(QFile& copy, const QString& oldPath) {
-    struct stat old {};
-    struct stat now {};
+    struct stat old = {};
+    struct stat now = {};
     if (::stat(QFile::encodeName(oldPath).constData(), &old) != 0 ||
         ::fstat(copy.handle(), &now) != 0)
         return false;
@@ -51,7 +51,7 @@ std::filesystem::path FsPath(const QString& path) {
 
 struct SaveSignals::Held {
     sigset_t previousMask{};
-    struct sigaction previousXfsz {};
+    struct sigaction previousXfsz = {};
 };
 
 SaveSignals::SaveSignals()
@@ -61,7 +61,7 @@ SaveSignals::SaveSignals()
     for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
         sigaddset(&held, signal);
     sigprocmask(SIG_BLOCK, &held, &m_held->previousMask);
-    struct sigaction ignore {};
+    struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGXFSZ, &ignore, &m_held->previousXfsz);

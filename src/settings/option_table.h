@@ -18,10 +18,11 @@ struct OptionFlags {
 
 // One setting of "More options...": its key, where it is read to, and its check box.
 struct MoreOption {
+    using FlagMember = bool OptionFlags::*;
     const SettingKey& key;
     // The flag it is read into with ReadFlag; null for "Font", the one setting of the dialog
     // that is a text, read with ReadString and shown by controls of its own.
-    bool OptionFlags::*flag;
+    FlagMember flag;
     const char* boxName; // the check box's object name; null for "Font"
     const char* label;   // the check box's text; null for "Font"
 };

@@ -30,7 +30,7 @@ QString ErrorText(int error) {
 
 // What makes `dir` unfit for the lock of user `uid`, as the end of a sentence; empty when nothing.
 QString FolderFault(const QString& dir, uid_t uid) {
-    struct stat info {};
+    struct stat info = {};
     if (::lstat(QFile::encodeName(dir).constData(), &info) != 0) {
         return errno == ENOENT ? QStringLiteral("does not exist")
                                : QStringLiteral("cannot be read (%1)").arg(ErrorText(errno));
@@ -85,8 +85,8 @@ QString ProgramOf(qint64 pid) {
 
 // Whether a process runs this process's own program (the same file, wherever it was started).
 bool RunsOurProgram(qint64 pid) {
-    struct stat ours {};
-    struct stat theirs {};
+    struct stat ours = {};
+    struct stat theirs = {};
     const QByteArray link = QFile::encodeName(QStringLiteral("/proc/%1/exe").arg(pid));
     return ::stat("/proc/self/exe", &ours) == 0 && ::stat(link.constData(), &theirs) == 0 &&
            ours.st_dev == theirs.st_dev && ours.st_ino == theirs.st_ino;
@@ -170,7 +170,7 @@ QString ClearForeignLock(const QString& path, QString* cleared) {
     const QByteArray native = QFile::encodeName(path);
     // In a folder nobody else can write to, a link or another user's file is nothing our
     // watcher made: it is removed unread, never followed or believed.
-    struct stat info {};
+    struct stat info = {};
     if (::lstat(native.constData(), &info) == 0 &&
         (!S_ISREG(info.st_mode) || info.st_uid != ::getuid())) {
         if (::unlink(native.constData()) != 0) {

@@ -169,7 +169,9 @@ TEST_F(LocalTimeFromFieldsTest, CarriesFieldsOutsideTheirRangesLikeMktime) {
     }
 }
 
-TEST_F(LocalTimeFromFieldsTest, BuildsTheLocalMomentOfTheFieldsAsMktimeDoes) {
+// One rule on every Qt version and whatever ran before in the process: a skipped time is read
+// with the offset in force before the jump, and a time that happens twice is the later one.
+TEST_F(LocalTimeFromFieldsTest, ReadsSkippedAndRepeatedTimesByOneRule) {
     const struct {
         int year, month, day, hour, minute;
         std::int64_t utc;
@@ -180,21 +182,16 @@ TEST_F(LocalTimeFromFieldsTest, BuildsTheLocalMomentOfTheFieldsAsMktimeDoes) {
         {2000, 2, 29, 13, 5, 951825900, "Europe/Paris", "13:05 winter time is 12:05 UTC"},
         {2026, 3, 29, 2, 30, 1774747800, "Europe/Paris", "skipped 02:30 is 01:30 UTC, 03:30"},
         {2026, 10, 25, 2, 30, 1792891800, "Europe/Paris", "the second 02:30 is 01:30 UTC"},
+        {2026, 11, 1, 1, 30, 1793514600, "America/New_York", "the second 01:30 is 06:30 UTC"},
+        {2026, 4, 5, 2, 30, 1775320200, "Australia/Sydney", "the second 02:30, in the south"},
+        {2026, 4, 5, 1, 45, 1775315700, "Australia/Lord_Howe", "half an hour back: the second"},
+        {2026, 10, 4, 2, 15, 1791042300, "Australia/Lord_Howe", "half an hour skipped: 02:45"},
     };
     for (const auto& c : cases) {
         setenv("TZ", c.zone, 1);
         tzset();
         const QDateTime value = LocalTimeFromFields(c.year, c.month, c.day, c.hour, c.minute, 0);
         EXPECT_EQ(value.toSecsSinceEpoch(), c.utc) << c.fact;
-        // The C library's own answer for the same fields.
-        std::tm fields{};
-        fields.tm_year = c.year - 1900;
-        fields.tm_mon = c.month - 1;
-        fields.tm_mday = c.day;
-        fields.tm_hour = c.hour;
-        fields.tm_min = c.minute;
-        fields.tm_isdst = -1;
-        EXPECT_EQ(std::int64_t{std::mktime(&fields)}, c.utc) << c.fact;
     }
 }
 

@@ -15,7 +15,7 @@ readonly WL_H=768
 
 need_wayland_tools() {
     local tool
-    for tool in sway swaymsg wtype wayvnc grim jq convert setpriv; do
+    for tool in sway swaymsg wtype wayvnc socat grim jq convert setpriv; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             echo "skipped: $tool is not installed (scripts/install-deps.sh installs it)"
             exit "$SKIP"
@@ -29,6 +29,7 @@ need_wayland_tools() {
 
 SWAY_PID=""
 VNC_PID=""
+VNC_CLIENT_PID=""
 WL_HOME=""
 WAYLAND_DISPLAY=""
 SWAYSOCK=""
@@ -40,7 +41,7 @@ wayland_cleanup() {
     fi
     APP_PID=""
     local pid
-    for pid in "$VNC_PID" "$SWAY_PID"; do
+    for pid in "$VNC_CLIENT_PID" "$VNC_PID" "$SWAY_PID"; do
         if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
             kill "$pid" 2>/dev/null || true
             wait "$pid" 2>/dev/null || true
@@ -86,9 +87,10 @@ seat_has_pointer() {
 }
 
 # Starts headless sway with one WL_W x WL_H output (HEADLESS-1) and waits until it answers and
-# its seat has a pointer. The headless backend has no input devices of its own: wayvnc, serving
-# no one on a socket of the runtime folder, keeps a virtual pointer and keyboard in the seat, so
-# that clients bind a pointer and swaymsg's seat commands have one to move.
+# its seat has a pointer. The headless backend has no input devices of its own: wayvnc, on a
+# socket of the runtime folder, keeps a virtual pointer and keyboard in the seat, so that clients
+# bind a pointer and swaymsg's seat commands have one to move. wayvnc 0.5 adds them at its start,
+# 0.9 only while a client is connected: a client that greets it and stays, reading nothing.
 start_sway() {
     need_wayland_tools
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/chronivo-wl.XXXXXX")
@@ -129,6 +131,14 @@ EOF
     wl_run_command
     "${WL_RUN[@]}" wayvnc --unix-socket "$WL_RUNTIME/vnc" >"$E2E_TMP/wayvnc.log" 2>&1 &
     VNC_PID=$!
+    wait_until "wayvnc's socket" test -S "$WL_RUNTIME/vnc"
+    # The protocol's greeting, then no security and a shared session, sent without waiting for
+    # the server's side; ignoreeof keeps the connection open after them.
+    printf 'RFB 003.008\n\001\001' >"$E2E_TMP/vnc-client"
+    chmod 644 "$E2E_TMP/vnc-client"
+    "${WL_RUN[@]}" socat -u "OPEN:$E2E_TMP/vnc-client,ignoreeof" "UNIX-CONNECT:$WL_RUNTIME/vnc" \
+        >"$E2E_TMP/vnc-client.log" 2>&1 &
+    VNC_CLIENT_PID=$!
     wait_until "a pointer in sway's seat" seat_has_pointer
 }
 

@@ -241,7 +241,7 @@ TEST_F(ProfileStoreFailureTest, ASaveKeepsOwnerAndModeAndRefusesAReadOnlyFile) {
         ASSERT_EQ(chmod(path.constData(), c.mode), 0);
         const QByteArray before = FileBytes(IniPath());
         EXPECT_EQ(WriteValues(*m_store, kSave), c.saved) << m_store->LastError().toStdString();
-        struct stat st {};
+        struct stat st = {};
         ASSERT_EQ(stat(path.constData(), &st), 0);
         EXPECT_EQ(st.st_uid, owner);
         EXPECT_EQ(st.st_mode & 07777, c.mode);

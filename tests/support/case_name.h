@@ -3,6 +3,8 @@
 #include <cctype>
 #include <ostream>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -22,9 +24,9 @@ std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
 }
 
 template <typename Case>
-requires requires(const Case& c) {
-    c.fact;
-}
+concept HasFact = std::is_convertible_v<decltype(std::declval<const Case&>().fact), const char*>;
+
+template <HasFact Case>
 void PrintTo(const Case& c, std::ostream* os) {
     *os << '"' << c.fact << '"';
 }

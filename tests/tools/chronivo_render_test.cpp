@@ -518,7 +518,7 @@ TEST_F(ChronivoRenderTest, NoDisplayOrOutputThatCannotBeWrittenInFullExitsOne) {
 
 // The kind of file at `path` itself, a link not followed (S_IFREG, S_IFLNK, ...).
 mode_t KindAt(const QString& path) {
-    struct stat st {};
+    struct stat st = {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
 }
 

@@ -81,7 +81,7 @@ TEST(WatcherLockPlace, OnlyAFolderOfTheUsersOwnWithMode0700Serves) {
         if (*c.problem == '\0') {
             EXPECT_EQ(place.path, dir + QStringLiteral("/chronivo-daemon-%1.lock").arg(me));
             EXPECT_EQ(place.problem, QString());
-            struct stat info {};
+            struct stat info = {};
             ASSERT_EQ(::lstat(native.constData(), &info), 0);
             EXPECT_EQ(info.st_mode & 0777, 0700u);
         } else {
