@@ -320,7 +320,7 @@ stop_watcher() {
 saver_pid() {
     local pid
     for pid in $(pgrep -P "$WATCHER_PID" 2>/dev/null || true); do
-        if tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q ' /s $'; then
+        if { tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null | grep -q ' /s $'; then
             echo "$pid"
             return 0
         fi
@@ -436,6 +436,10 @@ case_nudge_and_key() {
     wait_until "the saver after 3 idle seconds" 10 saver_running
     local saver nudge_ended=""
     saver=$(saver_pid)
+    # Input before the saver's window is up and has the keyboard ends it, as input elsewhere
+    # does (the saver cannot tell a nudge from a key there): on a busy machine the window may
+    # take more than a second. Once it covers the screen, a moment for it to take the keyboard.
+    expect_covers_screen nudge-and-key
     sleep 1
     nudge
     sleep 2
