@@ -58,4 +58,19 @@ wineserver=$(dirname "$wine")/wineserver
 # Its output goes nowhere: a server holding on to a test's output would keep the test waiting.
 "$wineserver" -p120 </dev/null >/dev/null 2>&1 || true
 
+# A pipe handed to the program also goes to any of Wine's own processes that start with it (the
+# desktop, the services), which outlive it: the pipe's reader (CTest listing a test program's
+# cases) would wait for them, seen in CI as a timeout after the whole list. Such output goes
+# through files instead, copied out when the program ends.
+is_pipe() { [ -p "$1" ] || [ -S "$1" ]; }
+if is_pipe /dev/stdout || is_pipe /dev/stderr; then
+    out=$(mktemp)
+    err=$(mktemp)
+    trap 'rm -f "$out" "$err"' EXIT
+    status=0
+    "$wine" "$@" >"$out" 2>"$err" || status=$?
+    cat "$out"
+    cat "$err" >&2
+    exit "$status"
+fi
 exec "$wine" "$@"

@@ -84,7 +84,17 @@ Section "Chronivo"
         DetailPrint "Could not replace ${SYSTEM_SAVER}; it is in use. Restart and install again."
     ${EndIf}
 
+    ; The shell's link object can fail for a moment on a busy machine: one more try after a pause.
+    ClearErrors
     CreateShortCut "${SHORTCUT}" "$INSTDIR\ChronivoSettings.exe" "/c" "$INSTDIR\Chronivo.scr" 0
+    ${If} ${Errors}
+        Sleep 1000
+        ClearErrors
+        CreateShortCut "${SHORTCUT}" "$INSTDIR\ChronivoSettings.exe" "/c" "$INSTDIR\Chronivo.scr" 0
+        ${If} ${Errors}
+            DetailPrint "Could not make the Start menu entry ${SHORTCUT}."
+        ${EndIf}
+    ${EndIf}
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

@@ -127,7 +127,8 @@ for file in Chronivo.scr Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll plugins/platforms
 done
 cmp -s "$SYSTEM_SAVER" "$INSTDIR/ChronivoSettings.exe" ||
     fail "the system folder's Chronivo.scr is not the launcher"
-[ -s "$SHORTCUT" ] || fail "no Start menu entry"
+shortcut_there() { [ -s "$SHORTCUT" ]; }
+wait_until "the Start menu entry" shortcut_there
 
 expect_reg "$INSTALL_KEY" InstallDir 'REG_SZ C:\Program Files\Chronivo'
 expect_reg "$UNINSTALL_KEY" DisplayName 'REG_SZ Chronivo'
