@@ -99,9 +99,9 @@ QDateTime LocalTimeFromFields(int year, int month, int day, int hour, int minute
     if (date > latest) {
         return QDateTime(latest, QTime(23, 59, 59));
     }
-    // The fields read as UTC; each offset in force within a day of them is tried, and it fits
-    // when the moment it gives has that offset. Qt's own reading of a local time that happens
-    // twice changed between its versions, so the choice is made here.
+    // The fields read as UTC, and the offsets in force a day before and a day after them; an
+    // offset fits when the moment it gives has that offset. Qt's own reading of a local time
+    // that happens twice changed between its versions, so the choice is made here.
     const std::int64_t asUtc =
         (date.toJulianDay() - kUnixEpochJulianDay) * 86400 + std::int64_t{secondOfDay};
     const auto offsetAt = [](std::int64_t utc) {
@@ -109,21 +109,14 @@ QDateTime LocalTimeFromFields(int year, int month, int day, int hour, int minute
     };
     const std::int64_t offsetBefore = offsetAt(asUtc - 86400);
     const std::int64_t offsetAfter = offsetAt(asUtc + 86400);
-    const bool fitsBefore = offsetAt(asUtc - offsetBefore) == offsetBefore;
+    // Where the offset after fits, the fields name that moment: alone, or the later of the two
+    // in an hour that happens twice (02:30 while the clocks go back from 03:00 to 02:00), as
+    // the dialog has always read it. Otherwise the offset before does: alone, or in a time the
+    // clocks skip (02:30 while they jump from 02:00 to 03:00), which is read with the offset in
+    // force before the jump, as mktime does: as far past the jump as the fields are past its
+    // start, 03:30.
     const bool fitsAfter = offsetAt(asUtc - offsetAfter) == offsetAfter;
-    std::int64_t utc = 0;
-    if (fitsAfter) {
-        // Alone, or in an hour that happens twice (02:30 while the clocks go back from 03:00 to
-        // 02:00): the later one, after the change, as the dialog has always read it.
-        utc = asUtc - offsetAfter;
-    } else if (fitsBefore) {
-        utc = asUtc - offsetBefore;
-    } else {
-        // A time the clocks skip (02:30 while they jump from 02:00 to 03:00) is read with the
-        // offset in force before the jump, as mktime does: as far past the jump as the fields
-        // are past its start, 03:30.
-        utc = asUtc - offsetBefore;
-    }
+    const std::int64_t utc = asUtc - (fitsAfter ? offsetAfter : offsetBefore);
     const QDateTime moved = QDateTime::fromSecsSinceEpoch(utc);
     return moved.date() > latest ? QDateTime(latest, QTime(23, 59, 59)) : moved;
 }
