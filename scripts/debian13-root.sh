@@ -41,7 +41,9 @@ unmount_under() {
 run_in_root() {
     local root=$1 source=$2
     shift 2
-    local mounted=()
+    # Global, not local: the exit trap that unmounts runs after a failing mount has left the
+    # function.
+    mounted=()
     unmount_under "$root"
     unmount_all() {
         local i
@@ -50,15 +52,20 @@ run_in_root() {
         done
     }
     trap unmount_all EXIT
+    # Each mount is recorded once made; one that fails ends the script (and unmounts the rest).
+    mount_at() {
+        mount "$@"
+        mounted+=("${!#}")
+    }
     # The root a mount of its own, as / is: a test may make / private in a namespace of its own.
-    mount --bind "$root" "$root" && mounted+=("$root")
-    mount -t proc proc "$root/proc" && mounted+=("$root/proc")
-    mount -t sysfs sysfs "$root/sys" && mounted+=("$root/sys")
-    mount --bind /dev "$root/dev" && mounted+=("$root/dev")
-    mount --bind /dev/pts "$root/dev/pts" && mounted+=("$root/dev/pts")
-    mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm" && mounted+=("$root/dev/shm")
+    mount_at --bind "$root" "$root"
+    mount_at -t proc proc "$root/proc"
+    mount_at -t sysfs sysfs "$root/sys"
+    mount_at --bind /dev "$root/dev"
+    mount_at --bind /dev/pts "$root/dev/pts"
+    mount_at -t tmpfs -o mode=1777 tmpfs "$root/dev/shm"
     mkdir -p "$root/src"
-    mount --bind "$source" "$root/src" && mounted+=("$root/src")
+    mount_at --bind "$source" "$root/src"
     cp -L /etc/resolv.conf "$root/etc/resolv.conf"
     local status=0
     chroot "$root" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \

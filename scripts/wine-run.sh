@@ -30,6 +30,9 @@ export WINEPATH="Z:$qt/bin;Z:$runtime;Z:$pthreads"
 # Qt finds its plugins beside its DLLs. Wine hands a program no QT_* variable of ours (only a
 # WINEQT_* one, renamed): a test program that wants Qt's offscreen platform sets it itself.
 
+wineserver=$(dirname "$wine")/wineserver
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo wineserver)
+
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
@@ -47,14 +50,16 @@ mkdir -p "$(dirname "$WINEPREFIX")"
                 /v "$face" /t REG_SZ /d "DejaVu Sans" /f </dev/null >>"$WINEPREFIX.log" 2>&1 9>&- ||
                 exit 1
         done
+        # The server keeps the registry in memory and writes it out when it ends: until then the
+        # files hold a prefix without its shell folders, and a test that copies the prefix (the
+        # installer's) copied that. The prefix is ready once the server has ended.
+        "$wineserver" -w </dev/null >/dev/null 2>&1 9>&- || true
         touch "$WINEPREFIX/.chronivo-ready"
     fi
 ) 9>"$WINEPREFIX.lock" || exit 1
 
 # A server that outlives each program by a while: a test run starts hundreds of programs, and
 # starting the server anew for each costs seconds.
-wineserver=$(dirname "$wine")/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo wineserver)
 # Its output goes nowhere: a server holding on to a test's output would keep the test waiting.
 "$wineserver" -p120 </dev/null >/dev/null 2>&1 || true
 

@@ -25,11 +25,6 @@ class ClearQuitAfterEachTest final : public ::testing::EmptyTestEventListener {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     ::testing::InitGoogleTest(&argc, argv);
-    // Listing the cases (as CTest does to find them) needs no application: under Wine, a GUI
-    // application started and ended only to list them is one more place a run can fail.
-    if (GTEST_FLAG_GET(list_tests)) {
-        return RUN_ALL_TESTS();
-    }
     QApplication app(argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ClearQuitAfterEachTest);
     return RUN_ALL_TESTS();
