@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/platform_start.h"
 #include "config/config_dialog.h"
+#include "config/saver_trial.h"
 #include "saver/saver_window.h"
 #include "saver/screen_cover.h"
 #include "saver/secondary_window.h"
@@ -36,6 +37,16 @@ void EndSaverRun() {
     QCoreApplication::exit(0);
 }
 
+// The settings of this run: the user's own, or those of the INI file the settings dialog names
+// when it runs the saver full screen with choices not yet stored.
+std::unique_ptr<ProfileStore> StoreOfProcess() {
+    const QString file = qEnvironmentVariable(kSettingsFileVariable);
+    if (!file.isEmpty()) {
+        return std::make_unique<QSettingsStore>(file);
+    }
+    return CurrentUserStore();
+}
+
 } // namespace
 
 std::int64_t ReplacementWaitMs(const std::optional<TimeSample>& last, TimeSample now) {
@@ -58,7 +69,7 @@ std::int64_t ReplacementWaitMs(const std::optional<TimeSample>& last, TimeSample
 }
 
 SaverApp::SaverApp()
-    : SaverApp(CurrentUserStore(), SystemClock()) {}
+    : SaverApp(StoreOfProcess(), SystemClock()) {}
 
 SaverApp::SaverApp(std::unique_ptr<ProfileStore> store, const Clock& clock)
     : m_store(std::move(store))
@@ -111,17 +122,20 @@ bool SaverApp::InitInstance(const QString& commandLine) {
         }
         return true;
     case StartMode::ConfigWithParent:
-        RunConfigDialog(QApplication::activeWindow(), *m_store, DesktopBlankOfSession(), m_clock);
+        RunConfigDialog(QApplication::activeWindow(), *m_store, DesktopBlankOfSession(), m_clock,
+                        nullptr, QCoreApplication::applicationFilePath());
         return false;
     case StartMode::ConfigWithoutParent:
-        RunConfigDialog(nullptr, *m_store, DesktopBlankOfSession(), m_clock);
+        RunConfigDialog(nullptr, *m_store, DesktopBlankOfSession(), m_clock, nullptr,
+                        QCoreApplication::applicationFilePath());
         return false;
     }
     return false;
 }
 
 void SaverApp::RunConfigOver(QWindow* owner) {
-    RunConfigDialog(nullptr, *m_store, DesktopBlankOfSession(), m_clock, owner);
+    RunConfigDialog(nullptr, *m_store, DesktopBlankOfSession(), m_clock, owner,
+                    QCoreApplication::applicationFilePath());
 }
 
 bool SaverApp::InitHosted(QWindow& host, QSize size) {

@@ -1,5 +1,7 @@
 #include "config/add_place.h"
 
+#include "config/dialog_controls.h"
+
 #include "zones/zone_lookup.h"
 
 #include <QDialogButtonBox>
@@ -41,6 +43,7 @@ AddPlaceDialog::AddPlaceDialog(QWidget* parent, QList<Place> listed, MessageSink
     , m_showMessage(std::move(showMessage)) {
     setObjectName(QStringLiteral("addPlaceDialog"));
     setWindowTitle(QStringLiteral("Add a place"));
+    SetDialogFrame(*this);
     setModal(true);
 
     m_search = new QLineEdit(this);
@@ -156,6 +159,7 @@ void AddPlaceDialog::OnZoneChosen() {
 
 void AddPlaceDialog::UpdateOk() {
     m_ok->setEnabled(!ZoneId().isEmpty() && !PlaceName().isEmpty());
+    Q_EMIT Changed();
 }
 
 void AddPlaceDialog::OnOK() {

@@ -40,6 +40,10 @@ public:
     // The name typed, without blanks around it.
     QString PlaceName() const;
 
+Q_SIGNALS:
+    // The zone chosen or the name typed has changed.
+    void Changed();
+
 protected:
     // Up and Down typed in the search field move through the zones that match.
     bool eventFilter(QObject* watched, QEvent* event) override;

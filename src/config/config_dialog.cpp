@@ -4,6 +4,7 @@
 #include "config/dialog_controls.h"
 #include "config/dialog_units.h"
 #include "config/speed_slider.h"
+#include "saver/saver_preview.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -19,6 +20,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTimeEdit>
 #include <QWindow>
 
@@ -30,9 +33,19 @@ namespace {
 
 // The dialog's client area in dialog units: the template's 186 x 135, grown to the right and
 // downwards for the "Start the saver after" row below the countdown group, whose texts need more
-// than the template's width, and for the row of buttons below that.
-constexpr int kDialogWidthUnits = 212;
+// than the template's width, and for the row of buttons below that; then to the right by the
+// preview's column.
+constexpr int kControlsWidthUnits = 212;
 constexpr int kDialogHeightUnits = 175;
+
+// The preview's column, right of the controls: the preview at the screen's aspect ratio from the
+// top, the full-screen button under it at the right.
+constexpr int kPreviewLeftUnits = kControlsWidthUnits;
+constexpr int kPreviewWidthUnits = 150;
+constexpr int kDialogWidthUnits = kPreviewLeftUnits + kPreviewWidthUnits + 7;
+constexpr int kFullScreenWidthUnits = 80;
+constexpr int kButtonHeightUnits = 14;
+constexpr int kRowGapUnits = 4;
 
 // The note about the desktop's own blank and its button take a row of their own under "Start
 // the saver after" while they show: the rows below it move down by its height, and the dialog
@@ -74,9 +87,7 @@ ConfigDialog::ConfigDialog(QWidget* parent, ProfileStore& store, const Clock& cl
     , m_clock(clock) {
     setWindowTitle(QStringLiteral("Velstrand ScreenSaver Configuration"));
     // A fixed-size dialog with a caption and a close box, and nothing else in its frame.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    SetDialogFrame(*this);
     setModal(true);
 
     // The target starts at the present moment, the Year box at the present local year.
@@ -128,7 +139,7 @@ void ConfigDialog::CreateControls() {
     m_titleEdit = new QLineEdit(this);
     m_titleEdit->setObjectName(QStringLiteral("m_titleEdit"));
 
-    auto* titleLabel = MakeLabel(this, "titleLabel", QStringLiteral("Title"));
+    m_titleLabel = MakeLabel(this, "titleLabel", QStringLiteral("Title"));
 
     m_modeCombo = new QComboBox(this);
     m_modeCombo->setObjectName(QStringLiteral("m_modeCombo"));
@@ -136,10 +147,10 @@ void ConfigDialog::CreateControls() {
         m_modeCombo->addItem(QString::fromLatin1(item));
     }
 
-    auto* group = new QGroupBox(QStringLiteral("Countdown Clock"), this);
-    group->setObjectName(QStringLiteral("countdownGroup"));
+    m_countdownGroup = new QGroupBox(QStringLiteral("Countdown Clock"), this);
+    m_countdownGroup->setObjectName(QStringLiteral("countdownGroup"));
     // The group box is only a frame drawn behind the countdown controls, not their parent.
-    group->lower();
+    m_countdownGroup->lower();
 
     m_use24HourBox = MakeCheckBox(this, "use24Hour", QStringLiteral("24 Hour time"));
     m_useSecondsBox = MakeCheckBox(this, "useSeconds", QStringLiteral("Show seconds"));
@@ -193,15 +204,26 @@ void ConfigDialog::CreateControls() {
     m_moreOptionsButton = new QPushButton(QStringLiteral("More options..."), this);
     m_moreOptionsButton->setObjectName(QStringLiteral("moreOptionsButton"));
 
+    // The preview's column.
+    m_preview = new SaverPreview(m_clock, this);
+    m_preview->setObjectName(QStringLiteral("preview"));
+    m_preview->setToolTip(QStringLiteral("Click to see it full screen"));
+    m_fullScreenButton = new QPushButton(QStringLiteral("Full screen..."), this);
+    m_fullScreenButton->setObjectName(QStringLiteral("fullScreenButton"));
+    m_fullScreenButton->setAutoDefault(false);
+    m_fullScreenButton->setEnabled(false);
+
     m_placements = {
         {m_okButton, 129, 7, 50, 14},
         {m_datePicker, 13, 106, 60, 15},
         {m_timePicker, 113, 106, 60, 15},
-        {m_yearEdit, 72, 106, 42, 15},
+        // The Year box between the pickers with a gap on either side, where the template has
+        // it overlap both by a unit.
+        {m_yearEdit, 75, 106, 36, 15},
         {m_titleEdit, 133, 88, 40, 14},
-        {titleLabel, 115, 90, 14, 8},
+        {m_titleLabel, 115, 90, 14, 8},
         {m_modeCombo, 13, 87, 82, 41},
-        {group, 7, 78, 172, 50},
+        {m_countdownGroup, 7, 78, 172, 50},
         {m_use24HourBox, 19, 24, 56, 10},
         {m_useSecondsBox, 19, 41, 63, 10},
         {m_useWorldTimeBox, 19, 58, 49, 10},
@@ -224,10 +246,10 @@ void ConfigDialog::CreateControls() {
     // The tab order of the template, then the rows below it; labels and the group box take no
     // focus.
     QWidget* const tabOrder[] = {
-        m_okButton,       m_datePicker,       m_timePicker,    m_yearEdit,        m_titleEdit,
-        m_modeCombo,      m_use24HourBox,     m_useSecondsBox, m_useWorldTimeBox, m_cityList,
-        m_speedSlider,    m_useRainbowBox,    m_startAfterBox, m_startAfterEdit,  m_soonerButton,
-        m_addPlaceButton, m_moreOptionsButton};
+        m_okButton,       m_datePicker,        m_timePicker,      m_yearEdit,        m_titleEdit,
+        m_modeCombo,      m_use24HourBox,      m_useSecondsBox,   m_useWorldTimeBox, m_cityList,
+        m_speedSlider,    m_useRainbowBox,     m_startAfterBox,   m_startAfterEdit,  m_soonerButton,
+        m_addPlaceButton, m_moreOptionsButton, m_fullScreenButton};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -241,6 +263,21 @@ void ConfigDialog::CreateControls() {
     connect(m_soonerButton, &QPushButton::clicked, this, &ConfigDialog::OnSoonerStartAfter);
     connect(m_addPlaceButton, &QPushButton::clicked, this, &ConfigDialog::OnAddPlace);
     connect(m_moreOptionsButton, &QPushButton::clicked, this, &ConfigDialog::OnMoreOptions);
+    connect(m_preview, &SaverPreview::Clicked, this, &ConfigDialog::OnFullScreen);
+    connect(m_fullScreenButton, &QPushButton::clicked, this, &ConfigDialog::OnFullScreen);
+
+    // Every change of a choice shows in the preview at once.
+    const auto preview = [this] { UpdatePreview(); };
+    connect(m_modeCombo, &QComboBox::currentIndexChanged, this, preview);
+    connect(m_datePicker, &QDateEdit::dateChanged, this, preview);
+    connect(m_timePicker, &QTimeEdit::timeChanged, this, preview);
+    connect(m_yearEdit, &QLineEdit::textChanged, this, preview);
+    connect(m_titleEdit, &QLineEdit::textChanged, this, preview);
+    for (QCheckBox* box : {m_use24HourBox, m_useSecondsBox, m_useWorldTimeBox, m_useRainbowBox}) {
+        connect(box, &QCheckBox::toggled, this, preview);
+    }
+    connect(m_cityList, &QListWidget::itemSelectionChanged, this, preview);
+    connect(m_speedSlider, &QSlider::valueChanged, this, preview);
 }
 
 void ConfigDialog::PlaceControls() {
@@ -273,8 +310,50 @@ void ConfigDialog::PlaceControls() {
         }
         place.control->setGeometry(rect);
     }
-    setFixedSize(DialogXToPixels(kDialogWidthUnits, base),
-                 DialogYToPixels(kDialogHeightUnits + rowShift, base));
+    FitCountdownGroup();
+
+    // The preview as wide as its column and as high as the screen's shape makes it, within the
+    // height of the controls; the button under it.
+    const int dialogHeight = DialogYToPixels(kDialogHeightUnits + rowShift, base);
+    const QRect column =
+        DialogRectToPixels(kPreviewLeftUnits, 7, kPreviewWidthUnits, kDialogHeightUnits - 14, base);
+    const int buttonHeight = std::max(DialogYToPixels(kButtonHeightUnits, base),
+                                      m_fullScreenButton->sizeHint().height());
+    const int gap = DialogYToPixels(kRowGapUnits, base);
+    const QSize previewSize = PreviewSizeFor(m_preview->ScreenSize(), column.width(),
+                                             column.height() - gap - buttonHeight);
+    m_preview->setGeometry(QRect(column.topLeft(), previewSize));
+    const int buttonWidth = std::max(DialogXToPixels(kFullScreenWidthUnits, base),
+                                     m_fullScreenButton->sizeHint().width());
+    m_fullScreenButton->setGeometry(column.left() + previewSize.width() - buttonWidth,
+                                    column.top() + previewSize.height() + gap, buttonWidth,
+                                    buttonHeight);
+    setFixedSize(DialogXToPixels(kDialogWidthUnits, base), dialogHeight);
+}
+
+void ConfigDialog::FitCountdownGroup() {
+    // The group's title takes more room in some styles and fonts than the template leaves above
+    // the first row inside it: the group's top edge then moves up, into the gap above it, until
+    // that row lies below the title.
+    QStyleOptionGroupBox option;
+    option.initFrom(m_countdownGroup);
+    option.text = m_countdownGroup->title();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const int titleRoom = style()
+                              ->subControlRect(QStyle::CC_GroupBox, &option,
+                                               QStyle::SC_GroupBoxContents, m_countdownGroup)
+                              .top();
+    const int firstRow = std::min({m_modeCombo->y(), m_titleEdit->y(), m_titleLabel->y()});
+    QRect group = m_countdownGroup->geometry();
+    if (group.top() + titleRoom > firstRow) {
+        group.setTop(firstRow - titleRoom);
+        m_countdownGroup->setGeometry(group);
+    }
+}
+
+void ConfigDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    UpdatePreview();
 }
 
 void ConfigDialog::changeEvent(QEvent* event) {
@@ -286,8 +365,9 @@ void ConfigDialog::changeEvent(QEvent* event) {
 
 void RunConfigDialog(QWidget* parent, ProfileStore& store,
                      const std::optional<DesktopBlank>& desktopBlank, const Clock& clock,
-                     QWindow* owner) {
+                     QWindow* owner, const QString& saverProgram) {
     ConfigDialog dialog(parent, store, clock);
+    dialog.SetSaverProgram(saverProgram);
     if (owner != nullptr) {
         // The native window exists from here on, so it can be given its owner.
         dialog.winId();

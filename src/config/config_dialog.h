@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <optional>
@@ -27,7 +28,10 @@ class QWindow;
 
 namespace chronivo {
 
+class AddPlaceDialog;
+class MoreOptionsDialog;
 class ProfileStore;
+class SaverPreview;
 class SpeedSlider;
 
 // The settings window: reads the stored choices when it is built, lets the user change them and
@@ -38,8 +42,13 @@ class SpeedSlider;
 // "use24Hour", "useSeconds", "useWorldTime", "m_cityList", "m_speedSlider", "slowLabel",
 // "fastLabel", "colorChangeLabel", "speedText", "useRainbow", "startAfter",
 // "m_startAfterEdit", "startAfterLabel", "desktopBlankNote", "soonerStartAfter",
-// "addPlaceButton", "moreOptionsButton". The dialogs the last two buttons open are its
-// children: "addPlaceDialog" and "moreOptionsDialog".
+// "addPlaceButton", "moreOptionsButton", "preview", "fullScreenButton". The dialogs two of the
+// buttons open are its children: "addPlaceDialog" and "moreOptionsDialog".
+//
+// Beside the controls a preview shows the saver as it would look on this screen with the choices
+// shown now, those of an open "Add a place" or "More options" dialog included; it follows every
+// change at once. A click on it or on "fullScreenButton" runs the saver full screen with those
+// choices, ended as the saver is. Nothing is stored before OK.
 class ConfigDialog : public QDialog {
     Q_OBJECT
 public:
@@ -63,17 +72,28 @@ public:
     // under the row says when the chosen time does not.
     void SetDesktopBlank(const std::optional<DesktopBlank>& blank);
 
+    // The program that runs the saver full screen ("PROGRAM /s"); until this is called the dialog
+    // offers no full-screen preview.
+    void SetSaverProgram(const QString& program);
+
+    // Every value the saver would read with the choices shown now, as OK would store them, those
+    // of an open "Add a place" or "More options" included, over the stored ones.
+    std::vector<ProfileValue> ShownValues() const;
+
 protected:
     // Shows one message and returns once the user has acknowledged it. Tests override it to
     // record the text instead of waiting for a person.
     virtual void ShowMessage(const QString& text);
 
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();
     // Puts every control at its place in dialog units of the current font and sizes the dialog.
     void PlaceControls();
+    // Moves the countdown group's top edge up where its title would cover the row below it.
+    void FitCountdownGroup();
 
     // Moves values between the members and the controls: false puts the members into the
     // controls; true takes the controls into the members and returns false when the Year box
@@ -95,8 +115,33 @@ private:
     void ApplyMode();
     // Quantises the slider's position into m_speedValue and shows it in the read-out.
     void UpdateSpeed();
+    // What the dialog's own values are made of: the members, or the controls as they are now.
+    struct Choices {
+        int mode = 0;
+        int use24Hour = 0;
+        int useSeconds = 0;
+        int useWorldTime = 0;
+        int speed = 0;
+        int rainbow = 0;
+        QDate date; // the target's date and time (modes 3 and 4)
+        QTime time;
+        int year = 0; // the Year box (mode 4)
+        QString title;
+        int startAfter = 0; // minutes, 0: off
+    };
+    Choices MemberChoices() const;
+    // The controls' choices without checking or telling anything: a Year box without a whole
+    // number counts as the year last taken.
+    Choices ControlChoices() const;
+    // Every setting OK stores, in the store's order, from `choices` and the city list, with the
+    // place an open "Add a place" dialog would add among the cities when `withPendingPlace`.
+    std::vector<ProfileValue> ValuesOf(const Choices& choices, bool withPendingPlace) const;
     // Every setting OK stores, in the store's order, from the members.
     std::vector<ProfileValue> ValuesToStore() const;
+    // Shows the choices of now in the preview.
+    void UpdatePreview();
+    // Runs the saver full screen with the choices of now.
+    void OnFullScreen();
     // Writes every setting in the store's order, those the user left as shown kept as the file
     // holds them then; false, after telling the user, when they could not be stored.
     bool WriteSettings();
@@ -160,6 +205,14 @@ private:
     QPushButton* m_soonerButton = nullptr;
     QPushButton* m_addPlaceButton = nullptr;
     QPushButton* m_moreOptionsButton = nullptr;
+    QGroupBox* m_countdownGroup = nullptr;
+    QLabel* m_titleLabel = nullptr;
+    SaverPreview* m_preview = nullptr;
+    QPushButton* m_fullScreenButton = nullptr;
+    QString m_saverProgram;
+    // The small dialogs while they are open.
+    QPointer<AddPlaceDialog> m_addPlace;
+    QPointer<MoreOptionsDialog> m_moreOptions;
 
     // A control and its rectangle in dialog units.
     struct Placement {
@@ -173,8 +226,11 @@ private:
 // closed, after OK and after cancelling alike. `desktopBlank` is the session's own blank, read by
 // the caller, which can reach the display server. `owner`, when not null, is another program's
 // window that the dialog stays above, as a dialog of that program would.
+//
+// `saverProgram` runs the saver for the full-screen preview.
 void RunConfigDialog(QWidget* parent, ProfileStore& store,
                      const std::optional<DesktopBlank>& desktopBlank,
-                     const Clock& clock = SystemClock(), QWindow* owner = nullptr);
+                     const Clock& clock = SystemClock(), QWindow* owner = nullptr,
+                     const QString& saverProgram = QString());
 
 } // namespace chronivo

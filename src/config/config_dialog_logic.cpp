@@ -5,8 +5,13 @@
 
 #include "config/add_place.h"
 #include "config/config_values.h"
+#include "config/dialog_controls.h"
 #include "config/more_options.h"
+#include "config/saver_trial.h"
 #include "config/speed_slider.h"
+#include "saver/saver_preview.h"
+#include "saver/saver_settings.h"
+#include "settings/overlay_store.h"
 #include "settings/profile_store.h"
 #include "settings/settings_keys.h"
 #include "time/world_time.h"
@@ -17,6 +22,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -309,16 +315,22 @@ void ConfigDialog::OnWorldTime() {
         // Keep showing what the values say until the Year box is mended.
         const ExchangeGuard guard(m_exchanging);
         LoadCheck(m_useWorldTimeBox, m_useWorldTime);
+        UpdatePreview();
         return;
     }
     const bool world = m_useWorldTime != 0;
     m_cityList->setVisible(world);
     m_addPlaceButton->setVisible(world);
-    for (QWidget* control : {static_cast<QWidget*>(m_modeCombo), static_cast<QWidget*>(m_titleEdit),
-                             static_cast<QWidget*>(m_yearEdit), static_cast<QWidget*>(m_timePicker),
-                             static_cast<QWidget*>(m_datePicker)}) {
+    // The list takes the countdown group's place; the group and its title go with the controls
+    // in it rather than lie hidden under the list.
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_modeCombo), static_cast<QWidget*>(m_titleEdit),
+          static_cast<QWidget*>(m_yearEdit), static_cast<QWidget*>(m_timePicker),
+          static_cast<QWidget*>(m_datePicker), static_cast<QWidget*>(m_countdownGroup),
+          static_cast<QWidget*>(m_titleLabel)}) {
         control->setVisible(!world);
     }
+    UpdatePreview();
 }
 
 void ConfigDialog::OnSpeedReleased() {
@@ -388,7 +400,10 @@ void ConfigDialog::OnAddPlace() {
     }
     auto* dialog =
         new AddPlaceDialog(this, places, [this](const QString& text) { ShowMessage(text); });
+    m_addPlace = dialog;
     connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+    connect(dialog, &AddPlaceDialog::Changed, this, &ConfigDialog::UpdatePreview);
+    connect(dialog, &QDialog::finished, this, &ConfigDialog::UpdatePreview);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         const QByteArray zoneId = dialog->ZoneId();
         // A place the list has under that name already (with that zone, as the dialog made
@@ -407,15 +422,58 @@ void ConfigDialog::OnAddPlace() {
                             ZoneCodeOf(KnownTimeZone(zoneId.toStdString()), m_clock.Now().seconds));
         }
         m_cityList->scrollToItem(item);
+        UpdatePreview();
     });
-    dialog->open();
+    OpenOver(*dialog, *this);
 }
 
 void ConfigDialog::OnMoreOptions() {
     auto* dialog =
         new MoreOptionsDialog(this, m_app, [this](const QString& text) { ShowMessage(text); });
+    m_moreOptions = dialog;
     connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
-    dialog->open();
+    connect(dialog, &MoreOptionsDialog::Changed, this, &ConfigDialog::UpdatePreview);
+    connect(dialog, &QDialog::finished, this, &ConfigDialog::UpdatePreview);
+    OpenOver(*dialog, *this);
+}
+
+void ConfigDialog::SetSaverProgram(const QString& program) {
+    m_saverProgram = program;
+    m_fullScreenButton->setEnabled(!program.isEmpty());
+}
+
+std::vector<ProfileValue> ConfigDialog::ShownValues() const {
+    std::vector<ProfileValue> values = ValuesOf(ControlChoices(), true);
+    if (m_moreOptions != nullptr && m_moreOptions->isVisible()) {
+        for (ProfileValue& value : m_moreOptions->Values()) {
+            values.push_back(std::move(value));
+        }
+    }
+    return values;
+}
+
+void ConfigDialog::UpdatePreview() {
+    // Values moving between members and controls are not choices yet; whoever moves them shows
+    // the result once they are all in place. Before the dialog shows, nobody sees the preview:
+    // it first reads the settings as it appears.
+    if (m_exchanging != 0 || m_preview == nullptr || !isVisible()) {
+        return;
+    }
+    const OverlayStore shown(m_app, ShownValues());
+    m_preview->ShowSettings(ReadSaverSettings(shown, m_clock.Now().seconds));
+}
+
+void ConfigDialog::OnFullScreen() {
+    if (m_saverProgram.isEmpty()) {
+        return;
+    }
+    // The saver's own reading of the choices, kept as it read them: the run reads exactly that.
+    const OverlayStore shown(m_app, ShownValues());
+    ReadSaverSettings(shown, m_clock.Now().seconds);
+    const QString problem = StartSaverTrial(m_saverProgram, shown.Answers(), this);
+    if (!problem.isEmpty()) {
+        ShowMessage(problem);
+    }
 }
 
 void ConfigDialog::OnOK() {
@@ -442,52 +500,110 @@ void ConfigDialog::OnOK() {
     accept();
 }
 
+ConfigDialog::Choices ConfigDialog::MemberChoices() const {
+    return {m_mode,
+            m_use24Hour,
+            m_useSeconds,
+            m_useWorldTime,
+            m_speedValue,
+            m_useRainbow,
+            m_targetDate.date(),
+            m_targetTime.time(),
+            m_year,
+            m_titleText,
+            m_startAfter != 0 ? m_startAfterMinutes : 0};
+}
+
+ConfigDialog::Choices ConfigDialog::ControlChoices() const {
+    const int index = m_modeCombo->currentIndex();
+    return {index >= 0 ? index : m_mode,
+            TakeCheck(m_use24HourBox),
+            TakeCheck(m_useSecondsBox),
+            TakeCheck(m_useWorldTimeBox),
+            QuantiseSpeed(m_speedSlider->value()),
+            TakeCheck(m_useRainbowBox),
+            m_datePicker->date(),
+            m_timePicker->time(),
+            ParseWholeNumber(m_yearEdit->text()).value_or(m_year),
+            m_titleEdit->isModified() ? m_titleEdit->text() : m_titleText,
+            m_startAfterBox->isChecked() ? m_startAfterEdit->value() : 0};
+}
+
 std::vector<ProfileValue> ConfigDialog::ValuesToStore() const {
+    return ValuesOf(MemberChoices(), false);
+}
+
+std::vector<ProfileValue> ConfigDialog::ValuesOf(const Choices& choices,
+                                                 bool withPendingPlace) const {
     std::vector<ProfileValue> values;
     const auto put = [&values](const QString& key, const QVariant& value) {
         values.push_back({key, value});
     };
     const auto name = [](const SettingKey& key) { return QString::fromLatin1(key.name); };
-    put(name(keys::Option), m_mode);
-    put(name(keys::Hour24), m_use24Hour);
-    put(name(keys::ShowSec), m_useSeconds);
-    put(name(keys::WorldTime), m_useWorldTime);
-    put(name(keys::Speed), m_speedValue);
-    put(name(keys::Rainbow), m_useRainbow);
+    put(name(keys::Option), choices.mode);
+    put(name(keys::Hour24), choices.use24Hour);
+    put(name(keys::ShowSec), choices.useSeconds);
+    put(name(keys::WorldTime), choices.useWorldTime);
+    put(name(keys::Speed), choices.speed);
+    put(name(keys::Rainbow), choices.rainbow);
 
-    if (m_useWorldTime != 0) {
-        // The first ten selected cities from the top of the list.
-        std::vector<const QListWidgetItem*> chosen;
+    if (choices.useWorldTime != 0) {
+        struct City {
+            QString text;
+            int zone;
+            QString tz;
+        };
+        // The place an open "Add a place" would add, or select where the list has its name.
+        const bool pending = withPendingPlace && m_addPlace != nullptr && m_addPlace->isVisible() &&
+                             !m_addPlace->ZoneId().isEmpty() && !m_addPlace->PlaceName().isEmpty();
+        const QString pendingName = pending ? m_addPlace->PlaceName() : QString();
+        bool pendingListed = false;
+        std::vector<City> selected;
         for (int row = 0; row < m_cityList->count(); ++row) {
             const QListWidgetItem* item = m_cityList->item(row);
-            if (item->isSelected() && static_cast<int>(chosen.size()) < kMaxWorldTimeEntries) {
-                chosen.push_back(item);
+            const bool named =
+                pending && item->text().compare(pendingName, Qt::CaseInsensitive) == 0;
+            pendingListed = pendingListed || named;
+            if (item->isSelected() || named) {
+                selected.push_back(
+                    {item->text(), item->data(kZoneRole).toInt(), item->data(kTzRole).toString()});
             }
         }
-        put(name(keys::WTcount), static_cast<int>(chosen.size()));
-        for (int i = 0; i < static_cast<int>(chosen.size()); ++i) {
-            const QListWidgetItem* item = chosen[static_cast<std::size_t>(i)];
-            put(WorldTextKey(i), item->text());
-            put(WorldZoneKey(i), item->data(kZoneRole).toInt());
+        if (pending && !pendingListed) {
+            // At its alphabetical place, as AddOwnPlace puts it.
+            const auto at = std::find_if(selected.begin(), selected.end(), [&](const City& city) {
+                return QString::compare(city.text, pendingName, Qt::CaseInsensitive) > 0;
+            });
+            const QByteArray zoneId = m_addPlace->ZoneId();
+            selected.insert(at,
+                            {pendingName,
+                             ZoneCodeOf(KnownTimeZone(zoneId.toStdString()), m_clock.Now().seconds),
+                             QString::fromUtf8(zoneId)});
+        }
+        // The first ten selected cities from the top of the list.
+        const int count = std::min(static_cast<int>(selected.size()), kMaxWorldTimeEntries);
+        put(name(keys::WTcount), count);
+        for (int i = 0; i < count; ++i) {
+            const City& city = selected[static_cast<std::size_t>(i)];
+            put(WorldTextKey(i), city.text);
+            put(WorldZoneKey(i), city.zone);
             // Written for every entry, empty for a city of the table, so no zone a place of the
             // user's once stored here stays behind for the city that replaces it.
-            put(WorldTzKey(i), item->data(kTzRole).toString());
+            put(WorldTzKey(i), city.tz);
         }
     }
 
-    if (m_mode == kModeNear || m_mode == kModeFar) {
+    if (choices.mode == kModeNear || choices.mode == kModeFar) {
         // Mode 3 takes its year from the date picker, mode 4 from the Year box.
-        const QDate date = m_targetDate.date();
-        const QTime time = m_targetTime.time();
-        put(name(keys::Year), m_mode == kModeNear ? date.year() : m_year);
-        put(name(keys::Month), date.month());
-        put(name(keys::Day), date.day());
-        put(name(keys::Hour), time.hour());
-        put(name(keys::Minute), time.minute());
-        put(name(keys::Second), time.second());
+        put(name(keys::Year), choices.mode == kModeNear ? choices.date.year() : choices.year);
+        put(name(keys::Month), choices.date.month());
+        put(name(keys::Day), choices.date.day());
+        put(name(keys::Hour), choices.time.hour());
+        put(name(keys::Minute), choices.time.minute());
+        put(name(keys::Second), choices.time.second());
     }
-    put(name(keys::Title), m_titleText);
-    put(name(keys::StartAfter), m_startAfter != 0 ? m_startAfterMinutes : 0);
+    put(name(keys::Title), choices.title);
+    put(name(keys::StartAfter), choices.startAfter);
     return values;
 }
 

@@ -41,6 +41,7 @@ MoreOptionsDialog::MoreOptionsDialog(QWidget* parent, ProfileStore& store, Messa
     , m_showMessage(std::move(showMessage)) {
     setObjectName(QStringLiteral("moreOptionsDialog"));
     setWindowTitle(QStringLiteral("More options"));
+    SetDialogFrame(*this);
     setModal(true);
 
     for (std::size_t i = 0; i < m_boxes.size(); ++i) {
@@ -111,10 +112,18 @@ void MoreOptionsDialog::ReadValues() {
     m_bold->setChecked(!family.isEmpty() && stored.bold);
     (family.isEmpty() ? m_defaultFont : m_otherFont)->setChecked(true);
     OnFontKind();
-    const auto touched = [this] { m_fontTouched = true; };
+    const auto touched = [this] {
+        m_fontTouched = true;
+        Q_EMIT Changed();
+    };
     connect(m_otherFont, &QRadioButton::toggled, this, touched);
     connect(m_fontCombo, &QFontComboBox::currentFontChanged, this, touched);
     connect(m_bold, &QCheckBox::toggled, this, touched);
+    for (QCheckBox* box : m_boxes) {
+        if (box != nullptr) {
+            connect(box, &QCheckBox::toggled, this, &MoreOptionsDialog::Changed);
+        }
+    }
 }
 
 void MoreOptionsDialog::OnFontKind() {

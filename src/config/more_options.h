@@ -38,12 +38,17 @@ public:
     // `store` must outlive the dialog.
     MoreOptionsDialog(QWidget* parent, ProfileStore& store, MessageSink showMessage);
 
+    // The six values OK stores, in the key table's order, from the controls.
+    std::vector<ProfileValue> Values() const;
+
+Q_SIGNALS:
+    // A choice has changed.
+    void Changed();
+
 private:
     void ReadValues();
     // The font list and Bold only count while "Other font" is chosen.
     void OnFontKind();
-    // The six values OK stores, in the key table's order, from the controls.
-    std::vector<ProfileValue> Values() const;
     void OnOK();
 
     ProfileStore& m_store;

@@ -26,7 +26,8 @@ constexpr int kFramePeriodMs = 100;
 // their place.
 constexpr std::int32_t kLatestTickMs = 25;
 
-// Logical dots per inch (vertical) of the screen a window is on; 96 when there is none.
+} // namespace
+
 std::int32_t LogicalDpiOf(const QWidget& window) {
     const QScreen* screen = window.screen();
     if (screen == nullptr) {
@@ -38,8 +39,6 @@ std::int32_t LogicalDpiOf(const QWidget& window) {
     const double dpi = screen->logicalDotsPerInchY();
     return dpi >= 1.0 ? static_cast<std::int32_t>(std::lround(dpi)) : kDefaultDpi;
 }
-
-} // namespace
 
 std::int32_t FrameIntervalAfter(std::int32_t msIntoTenth) {
     if (msIntoTenth <= kLatestTickMs) {

@@ -92,6 +92,9 @@ private:
 // after the one this moment rounds to.
 std::int32_t FrameIntervalAfter(std::int32_t msIntoTenth);
 
+// Logical dots per inch (vertical) of the screen `window` is on; 96 when there is none.
+std::int32_t LogicalDpiOf(const QWidget& window);
+
 // A QColor as 0x00BBGGRR.
 std::uint32_t ToColorRef(const QColor& color);
 

@@ -55,6 +55,7 @@ protected:
     // dialog, which TearDown ends.
     MessageRecordingDialog& OpenOn(ProfileStore& store) {
         m_dialog = std::make_unique<MessageRecordingDialog>(nullptr, store, m_clock);
+        m_buildReads = m_store.Reads();
         if (m_desktopBlank) {
             m_dialog->SetDesktopBlank(m_desktopBlank);
         }
@@ -123,6 +124,10 @@ protected:
         return names;
     }
 
+    // The reads the dialog made as it was built, to show the stored values; its preview reads
+    // as the saver does once it shows.
+    const QStringList& DialogReads() const { return m_buildReads; }
+
     // The keys written so far, without their section, in order.
     QStringList WrittenKeys() const {
         QStringList keys;
@@ -190,6 +195,7 @@ protected:
     std::optional<DesktopBlank> m_desktopBlank;
     FixedClock m_clock{TimeSample{kNowUtc, 0}};
     std::unique_ptr<MessageRecordingDialog> m_dialog;
+    QStringList m_buildReads;
 };
 
 } // namespace chronivo
