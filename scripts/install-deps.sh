@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-screensaver0-dev libxcb-dpms0-dev
     libwayland-dev wayland-protocols plasma-wayland-protocols
     fonts-dejavu-core tzdata
+    # The interface fonts of GNOME and KDE, which the dialog's layout is tested with.
+    fonts-cantarell fonts-noto-core
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils x11-apps x11-xserver-utils imagemagick xscreensaver xsecurelock
     qt6-wayland sway wtype wayvnc grim jq mutter kwin-wayland muffin cinnamon-settings-daemon

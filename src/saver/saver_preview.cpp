@@ -75,6 +75,10 @@ const FrameRecord* SaverPreview::LastFrame() const {
     return m_composed ? &m_composer->LastFrame() : nullptr;
 }
 
+QImage SaverPreview::LastImage() const {
+    return m_composed ? m_composer->FrameImage() : QImage();
+}
+
 void SaverPreview::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     try {

@@ -42,6 +42,8 @@ public:
     FrameOptions Options() const;
     // The latest frame's record; null before the first frame after a change of settings or size.
     const FrameRecord* LastFrame() const;
+    // That frame's pixels, device pixels; null before the first frame.
+    QImage LastImage() const;
 
 Q_SIGNALS:
     void Clicked();
