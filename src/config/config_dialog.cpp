@@ -6,6 +6,7 @@
 #include "config/speed_slider.h"
 #include "saver/saver_preview.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -46,6 +47,11 @@ constexpr int kDialogWidthUnits = kPreviewLeftUnits + kPreviewWidthUnits + 7;
 constexpr int kFullScreenWidthUnits = 80;
 constexpr int kButtonHeightUnits = 14;
 constexpr int kRowGapUnits = 4;
+
+// A text may run on to the right up to this many units before the next control on its row, and
+// inside the countdown group up to this many units before its right edge.
+constexpr int kNeighbourGapUnits = 2;
+constexpr int kGroupMarginUnits = 6;
 
 // The note about the desktop's own blank and its button take a row of their own under "Start
 // the saver after" while they show: the rows below it move down by its height, and the dialog
@@ -281,8 +287,8 @@ void ConfigDialog::CreateControls() {
 }
 
 void ConfigDialog::PlaceControls() {
-    const DialogBaseUnits base = BaseUnitsOf(font());
     const int rowShift = m_noteRowShown ? kNoteRowUnits : 0;
+    const DialogBaseUnits base = GrownBaseUnits(rowShift);
     for (const Placement& place : m_placements) {
         const int y = place.y > kNoteRowTopUnits ? place.y + rowShift : place.y;
         QRect rect = DialogRectToPixels(place.x, y, place.width, place.height, base);
@@ -293,10 +299,11 @@ void ConfigDialog::PlaceControls() {
         }
         const auto* label = qobject_cast<const QLabel*>(place.control);
         if ((label != nullptr && !label->wordWrap() && !(label->alignment() & Qt::AlignHCenter)) ||
-            qobject_cast<const QCheckBox*>(place.control) != nullptr) {
+            qobject_cast<const QAbstractButton*>(place.control) != nullptr) {
             // A face wider than the one the template was laid out for would cut a left-aligned
-            // label or a check box's text short ("Color change", "24 Hour time"); let it run on
-            // to the right instead. A label that wraps its lines keeps its width.
+            // label's, a check box's or a button's text short ("Color change", "24 Hour time");
+            // let it run on to the right instead, into the room GrownBaseUnits made. A label that
+            // wraps its lines keeps its width.
             rect.setWidth(std::max(rect.width(), place.control->sizeHint().width()));
         } else if (label != nullptr && !label->wordWrap()) {
             // A centred label ("cycle in 10.00 minutes") grows as much to either side.
@@ -322,13 +329,60 @@ void ConfigDialog::PlaceControls() {
     const int gap = DialogYToPixels(kRowGapUnits, base);
     const QSize previewSize = PreviewSizeFor(m_preview->ScreenSize(), column.width(),
                                              column.height() - gap - buttonHeight);
-    m_preview->setGeometry(QRect(column.topLeft(), previewSize));
+    // A screen narrower than the column's shape gets a narrower preview, in the column's middle.
+    m_preview->setGeometry(QRect(
+        QPoint(column.left() + (column.width() - previewSize.width()) / 2, column.top()),
+        previewSize));
     const int buttonWidth = std::max(DialogXToPixels(kFullScreenWidthUnits, base),
                                      m_fullScreenButton->sizeHint().width());
-    m_fullScreenButton->setGeometry(column.left() + previewSize.width() - buttonWidth,
+    m_fullScreenButton->setGeometry(column.right() + 1 - buttonWidth,
                                     column.top() + previewSize.height() + gap, buttonWidth,
                                     buttonHeight);
     setFixedSize(DialogXToPixels(kDialogWidthUnits, base), dialogHeight);
+}
+
+int ConfigDialog::RoomUnits(const Placement& place, int rowShift) const {
+    // A control's rows in dialog units; a drop-down's template height is its open list's, closed
+    // it takes one row.
+    const auto rows = [rowShift, this](const Placement& p) {
+        const int top = p.y > kNoteRowTopUnits ? p.y + rowShift : p.y;
+        return std::pair(top, top + (p.control == m_modeCombo ? kButtonHeightUnits : p.height));
+    };
+    const auto [top, bottom] = rows(place);
+    // Up to the controls' right margin, or inside the countdown group up to its own.
+    const QRect group(7, 78, 172, 50);
+    int right = group.contains(QRect(place.x, top, place.width, bottom - top))
+                    ? group.right() + 1 - kGroupMarginUnits
+                    : kControlsWidthUnits - 7;
+    for (const Placement& other : m_placements) {
+        const auto [otherTop, otherBottom] = rows(other);
+        if (other.control != place.control && other.control != m_countdownGroup &&
+            other.control->isVisibleTo(this) && other.x > place.x && otherTop < bottom &&
+            top < otherBottom) {
+            right = std::min(right, other.x - kNeighbourGapUnits);
+        }
+    }
+    return right - place.x;
+}
+
+DialogBaseUnits ConfigDialog::GrownBaseUnits(int rowShift) const {
+    // A face whose texts are wide for its letters (Windows' Tahoma) would have a text run into
+    // the control beside it. The whole arrangement then grows to the right, every position and
+    // width by the same factor: the horizontal unit becomes the smallest whole number of pixels
+    // that gives each text the room it may run on into.
+    DialogBaseUnits base = BaseUnitsOf(font());
+    for (const Placement& place : m_placements) {
+        const auto* label = qobject_cast<const QLabel*>(place.control);
+        const bool runsOn =
+            (label != nullptr && !label->wordWrap() && !(label->alignment() & Qt::AlignHCenter)) ||
+            qobject_cast<const QAbstractButton*>(place.control) != nullptr;
+        const int room = RoomUnits(place, rowShift);
+        if (runsOn && place.control->isVisibleTo(this) && room > 0) {
+            const int needed = place.control->sizeHint().width();
+            base.x = std::max(base.x, (4 * needed + room - 1) / room);
+        }
+    }
+    return base;
 }
 
 void ConfigDialog::FitCountdownGroup() {
@@ -353,6 +407,8 @@ void ConfigDialog::FitCountdownGroup() {
 
 void ConfigDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // On its screen now: the preview takes that screen's shape.
+    PlaceControls();
     UpdatePreview();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/dialog_units.h"
 #include "config/start_after.h"
 #include "settings/ini_editor.h"
 #include "time/time_sample.h"
@@ -76,10 +77,6 @@ public:
     // offers no full-screen preview.
     void SetSaverProgram(const QString& program);
 
-    // Every value the saver would read with the choices shown now, as OK would store them, those
-    // of an open "Add a place" or "More options" included, over the stored ones.
-    std::vector<ProfileValue> ShownValues() const;
-
 protected:
     // Shows one message and returns once the user has acknowledged it. Tests override it to
     // record the text instead of waiting for a person.
@@ -92,6 +89,9 @@ private:
     void CreateControls();
     // Puts every control at its place in dialog units of the current font and sizes the dialog.
     void PlaceControls();
+    // The dialog units of the current font, the horizontal one grown where a text needs more
+    // room than it has up to its neighbour. `rowShift`: how far the rows below the note's move.
+    DialogBaseUnits GrownBaseUnits(int rowShift) const;
     // Moves the countdown group's top edge up where its title would cover the row below it.
     void FitCountdownGroup();
 
@@ -138,9 +138,12 @@ private:
     std::vector<ProfileValue> ValuesOf(const Choices& choices, bool withPendingPlace) const;
     // Every setting OK stores, in the store's order, from the members.
     std::vector<ProfileValue> ValuesToStore() const;
+    // Every value OK would store with the choices shown now, those of an open "Add a place" or
+    // "More options" included.
+    std::vector<ProfileValue> ShownValues() const;
     // Shows the choices of now in the preview.
     void UpdatePreview();
-    // Runs the saver full screen with the choices of now.
+    // Runs the saver full screen with the choices of now, unless such a run is on already.
     void OnFullScreen();
     // Writes every setting in the store's order, those the user left as shown kept as the file
     // holds them then; false, after telling the user, when they could not be stored.
@@ -220,6 +223,8 @@ private:
         int x, y, width, height;
     };
     std::vector<Placement> m_placements;
+    // Dialog units from the control's left edge to where its text may run on to.
+    int RoomUnits(const Placement& place, int rowShift) const;
 };
 
 // Runs the dialog modally over `parent` (over the screen when null) and returns once it has

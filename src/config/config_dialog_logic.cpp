@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimeEdit>
@@ -464,7 +465,9 @@ void ConfigDialog::UpdatePreview() {
 }
 
 void ConfigDialog::OnFullScreen() {
-    if (m_saverProgram.isEmpty()) {
+    // One run at a time: a second click before the first run has ended starts nothing.
+    if (m_saverProgram.isEmpty() ||
+        findChild<QProcess*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
         return;
     }
     // The saver's own reading of the choices, kept as it read them: the run reads exactly that.

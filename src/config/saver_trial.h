@@ -15,7 +15,8 @@ namespace chronivo {
 inline constexpr char kSettingsFileVariable[] = "CHRONIVO_SETTINGS";
 
 // Starts `program` in saver mode ("/s") on settings of its own that hold `values`, in a
-// temporary file that is removed once that run has ended; the run belongs to `owner`. Empty
+// temporary file that is removed once that run has ended. The run is a QProcess child of
+// `owner` until it has ended. Empty
 // when the saver started, else why not, in a sentence for the user.
 QString StartSaverTrial(const QString& program, std::span<const ProfileValue> values,
                         QObject* owner);
