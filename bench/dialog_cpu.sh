@@ -17,6 +17,7 @@ Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$TMP/display" 2>/dev/n
 pids+=($!)
 until [ -s "$TMP/display" ]; do sleep 0.05; done
 export DISPLAY=":$(cat "$TMP/display")" XDG_CONFIG_HOME="$TMP/config" QT_QPA_PLATFORM=xcb
+until xdotool getdisplaygeometry >/dev/null 2>&1; do sleep 0.05; done
 mkdir -p "$XDG_CONFIG_HOME/Velstrand/Utilities"
 ticks=$(getconf CLK_TCK)
 # utime + stime of process $1, clock ticks.

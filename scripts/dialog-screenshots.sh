@@ -23,6 +23,7 @@ Xvfb -displayfd 3 -screen 0 2560x1440x24 -nolisten tcp 3>"$tmp/display" 2>/dev/n
 xvfb=$!
 until [ -s "$tmp/display" ]; do sleep 0.05; done
 export DISPLAY=":$(cat "$tmp/display")" XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=xcb
+until xdotool getdisplaygeometry >/dev/null 2>&1; do sleep 0.05; done
 mkdir -p "$XDG_CONFIG_HOME/Velstrand/Utilities"
 cp docs/stripes.ini "$XDG_CONFIG_HOME/Velstrand/Utilities/Chronivo.conf"
 
