@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# What the running saver costs the machine: the processor time of the saver and of the X server
-# (Xvfb) per wall-clock second, each and together, the time from start to the first complete frame
+# What the running saver costs the machine: the processor time of the saver and of the display
+# server per wall-clock second, each and together, the time from start to the first complete frame
 # on the screen, and the saver's peak memory, for three scenes (a solid clock, rainbow stripes, ten
-# world cities) at 1920x1080 and 3840x2160. When Debian's xscreensaver-data is installed, the same
-# run measures `popsquares -root`, a classic full-screen 2D hack, on the same X server, so the
-# comparison is a ratio on one machine.
+# world cities) at 1920x1080 and 3840x2160: on X11 (Xvfb), then on Wayland (headless sway with
+# its software renderer, as the Wayland tests run it), so that both stand side by side from one
+# run. When Debian's xscreensaver-data is installed, the same run measures `popsquares -root`, a
+# classic full-screen 2D hack, on the same X server, so the comparison is a ratio on one machine.
+# sway refuses to run as root: run as root, sway and the saver on it run as the user nobody.
 #
 #   bench/saver_cpu.sh [CHRONIVO] [SECONDS]
 #
 # CHRONIVO defaults to build/bin/chronivo, SECONDS (per scene) to 20. The first second after start
 # is left out of the steady figures, so loading fonts and fitting them does not count as running
 # cost. Each size gets a fresh X server with a black root window (-br); the first frame is the
-# moment the screen's bottom-right pixel stops being black (build/bench/first_frame_probe).
+# moment the screen's bottom-right pixel stops being black (build/bench/first_frame_probe; on
+# Wayland it is not measured).
 set -euo pipefail
 
 CHRONIVO=${1:-build/bin/chronivo}
@@ -29,6 +32,7 @@ done
 
 TMP=$(mktemp -d "${TMPDIR:-/tmp}/chronivo-cpu.XXXXXX")
 XVFB_PID=""
+SWAY_PID=""
 RUN_PID=""
 stop() {
     [ -n "$1" ] || return 0
@@ -38,6 +42,7 @@ stop() {
 cleanup() {
     stop "$RUN_PID"
     stop "$XVFB_PID"
+    stop "$SWAY_PID"
     rm -rf "$TMP"
 }
 trap cleanup EXIT
@@ -63,8 +68,8 @@ TICKS=$(getconf CLK_TCK)
 cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 now_ns() { date +%s%N; }
 
-# measure SIZE NAME FIRST_FRAME_MS COMMAND...: runs the command on the current X server and
-# prints one line of figures.
+# measure SIZE NAME FIRST_FRAME_MS COMMAND...: runs the command on the current display server
+# (SERVER_PID) and prints one line of figures.
 measure() {
     local size=$1 name=$2 first=$3
     shift 3
@@ -77,12 +82,12 @@ measure() {
     local t0 r0 x0 t1 r1 x1 peak
     t0=$(now_ns)
     r0=$(cpu_ticks "$RUN_PID")
-    x0=$(cpu_ticks "$XVFB_PID")
+    x0=$(cpu_ticks "$SERVER_PID")
     sleep "$DURATION"
     kill -0 "$RUN_PID" 2>/dev/null || { echo "saver_cpu: $name ended early" >&2; cat "$TMP/run.log" >&2; exit 1; }
     t1=$(now_ns)
     r1=$(cpu_ticks "$RUN_PID")
-    x1=$(cpu_ticks "$XVFB_PID")
+    x1=$(cpu_ticks "$SERVER_PID")
     peak=$(awk '/^VmHWM:/ { print $2 }' "/proc/$RUN_PID/status")
     stop "$RUN_PID"
     RUN_PID=""
@@ -95,11 +100,14 @@ measure() {
 
 printf 'each scene %d s steady, after %d s of start-up; %% of one core\n' "$DURATION" "$SETTLE"
 printf '%-9s  %-10s  %9s  %9s  %9s  %11s  %8s\n' \
-    screen scene saver "X server" together "first frame" "peak MiB"
-for size in 1920x1080 3840x2160; do
+    screen scene saver server together "first frame" "peak MiB"
+SIZES=(1920x1080 3840x2160)
+echo "X11 (Xvfb):"
+for size in "${SIZES[@]}"; do
     Xvfb -displayfd 3 -screen 0 "${size}x24" -br -nolisten tcp -noreset 3>"$TMP/display" \
         >"$TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
+    SERVER_PID=$XVFB_PID
     for _ in $(seq 100); do [ -s "$TMP/display" ] && break; sleep 0.05; done
     export DISPLAY=":$(head -n1 "$TMP/display")"
     export XDG_RUNTIME_DIR="$TMP/runtime" QT_QPA_PLATFORM=xcb
@@ -122,5 +130,44 @@ for size in 1920x1080 3840x2160; do
     XVFB_PID=""
     rm -f "$TMP/display"
 done
+
+# Wayland: headless sway with one output of each size, the saver as a client of it.
+RUN_AS=()
+if [ "$(id -u)" -eq 0 ]; then
+    RUN_AS=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+if ! command -v sway >/dev/null 2>&1; then
+    echo "Wayland: sway is not installed (scripts/install-deps.sh installs it)"
+else
+    echo "Wayland (sway, headless, pixman):"
+    WL=$TMP/wl
+    mkdir -p "$WL" && chmod 711 "$TMP" "$WL"
+    install -m 755 "$CHRONIVO" "$WL/chronivo"
+    for size in "${SIZES[@]}"; do
+        rm -rf "$WL/runtime" "$WL/home"
+        mkdir -m 700 "$WL/runtime" "$WL/home"
+        printf 'xwayland disable\ndefault_border none\noutput HEADLESS-1 mode %s\n' "$size" \
+            >"$WL/sway.conf"
+        chmod 644 "$WL/sway.conf"
+        [ "$(id -u)" -ne 0 ] || chown 65534:65534 "$WL/runtime" "$WL/home"
+        wl_env=(env -u DISPLAY -u WAYLAND_DISPLAY HOME="$WL/home" XDG_RUNTIME_DIR="$WL/runtime")
+        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+            "${RUN_AS[@]}" "${wl_env[@]}" sway -c "$WL/sway.conf" >"$WL/sway.log" 2>&1 &
+        SWAY_PID=$!
+        SERVER_PID=$SWAY_PID
+        for _ in $(seq 200); do compgen -G "$WL/runtime/wayland-*[0-9]" >/dev/null && break; sleep 0.05; done
+        socket=$(basename "$(compgen -G "$WL/runtime/wayland-*[0-9]" | head -n1)")
+        for scene in solid stripes world; do
+            config="$WL/config-$scene"
+            mkdir -p "$config/Velstrand/Utilities"
+            cp "$TMP/scenes/$scene.ini" "$config/Velstrand/Utilities/Chronivo.conf"
+            [ "$(id -u)" -ne 0 ] || chown -R 65534:65534 "$config"
+            measure "$size" "$scene" "-" "${RUN_AS[@]}" "${wl_env[@]}" WAYLAND_DISPLAY="$socket" \
+                QT_QPA_PLATFORM=wayland XDG_CONFIG_HOME="$config" "$WL/chronivo" /s
+        done
+        stop "$SWAY_PID"
+        SWAY_PID=""
+    done
+fi
 printf 'first frame: ms from start to the first complete frame on the screen\n'
 printf 'peak MiB: the program'\''s peak resident memory (VmHWM)\n'

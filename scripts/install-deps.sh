@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-screensaver0-dev libxcb-dpms0-dev
+    qt6-base-dev qt6-base-private-dev qt6-qpa-plugins libgl-dev
+    libxcb1-dev libxcb-screensaver0-dev libxcb-dpms0-dev
     libwayland-dev wayland-protocols plasma-wayland-protocols
     fonts-dejavu-core tzdata
     # The interface fonts of GNOME and KDE, which the dialog's layout is tested with.

@@ -92,6 +92,11 @@ void SaverWindow::OnPaint(const QRect& updateRect) {
             FixCountdownTarget();
             // Runs as long as the window lives.
             m_frameTimer.start();
+            // Shown now, so its surface exists: the frames after this one go to buffers of its
+            // own where the platform has them.
+            if (windowHandle() != nullptr) {
+                m_ownBuffers = SurfaceBuffers::For(*windowHandle());
+            }
         }
         QPainter painter(this);
         if (!painter.isActive()) {
@@ -129,8 +134,43 @@ void SaverWindow::OnTimer() {
     if (interval != m_frameTimer.interval()) {
         m_frameTimer.setInterval(interval);
     }
+    if (m_ownBuffers) {
+        OnOwnFrame();
+        return;
+    }
     // Repaint the whole window without erasing it; pending repaints merge into one.
     update();
+}
+
+void SaverWindow::OnOwnFrame() {
+    if (m_replaced != 0) {
+        return;
+    }
+    try {
+        const QSize device(static_cast<int>(std::lround(width() * devicePixelRatioF())),
+                           static_cast<int>(std::lround(height() * devicePixelRatioF())));
+        QImage* buffer = m_ownBuffers->Acquire(device);
+        if (buffer != nullptr) {
+            m_ownFrame = buffer;
+            if (m_failNextFrame) {
+                m_failNextFrame = false;
+                throw std::runtime_error("frame failure injected for testing");
+            }
+            DrawFrame(rect());
+            m_ownFrame = nullptr;
+            if (!m_ownBuffers->Present()) {
+                // No surface to show it on: Qt's own paints take over again.
+                m_ownBuffers.reset();
+            }
+        }
+    } catch (...) {
+        m_ownFrame = nullptr;
+        Replace();
+    }
+    if (m_replaced != 0) {
+        m_frameTimer.stop();
+        Retire();
+    }
 }
 
 void SaverWindow::FixCountdownTarget() {
@@ -175,6 +215,12 @@ void SaverWindow::DrawFrame(const QRect& /*updateRect*/) {
     // A frame that cannot be composed throws, and OnPaint replaces the window.
     if (!m_composer) {
         FixCountdownTarget();
+    }
+    if (m_ownFrame != nullptr) {
+        // One of the window's own buffers, in device pixels: composed right there, shown whole.
+        m_time = m_host.TimeSource().Now();
+        m_backColor = m_composer->DrawFrameInto(*m_ownFrame, m_time, size()).background;
+        return;
     }
     if (m_paintDC == nullptr) {
         Replace();

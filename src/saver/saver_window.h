@@ -3,6 +3,7 @@
 #include "saver/frame_composer.h"
 #include "saver/saver_settings.h"
 #include "saver/saver_window_base.h"
+#include "saver/surface_buffers.h"
 #include "time/time_sample.h"
 
 #include <QTimer>
@@ -51,6 +52,10 @@ public:
     // of the window for real.
     void FailNextFrameForTesting() { m_failNextFrame = true; }
 
+    // Whether the frames go to the compositor in buffers of the window's own (SurfaceBuffers):
+    // from the first paint on, where the platform offers them.
+    bool DrawsIntoOwnBuffers() const { return m_ownBuffers != nullptr; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -74,6 +79,10 @@ protected:
 
 private:
     void OnPaint(const QRect& updateRect);
+    // A frame composed into one of the window's own buffers and shown, with no paint of Qt's:
+    // the timer's frames where the window has such buffers. A frame the compositor leaves no
+    // buffer for is left out; one that fails replaces the window, as in a paint.
+    void OnOwnFrame();
     void OnTimer();
     // Makes the frame composition for the window's screen (its logical dpi, the window's device
     // pixel ratio) and fixes the countdown target, once, at the first paint.
@@ -84,6 +93,10 @@ private:
 
     QTimer m_frameTimer;
     bool m_failNextFrame = false;
+    // The window's own buffers, made at the first paint where the platform has them; the frame
+    // being composed into one of them, only inside OnOwnFrame.
+    std::unique_ptr<SurfaceBuffers> m_ownBuffers;
+    QImage* m_ownFrame = nullptr;
 };
 
 // The repaint timer's next period, milliseconds, after a tick that came msIntoTenth (0..99)
