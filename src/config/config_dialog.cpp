@@ -330,9 +330,9 @@ void ConfigDialog::PlaceControls() {
     const QSize previewSize = PreviewSizeFor(m_preview->ScreenSize(), column.width(),
                                              column.height() - gap - buttonHeight);
     // A screen narrower than the column's shape gets a narrower preview, in the column's middle.
-    m_preview->setGeometry(QRect(
-        QPoint(column.left() + (column.width() - previewSize.width()) / 2, column.top()),
-        previewSize));
+    m_preview->setGeometry(
+        QRect(QPoint(column.left() + (column.width() - previewSize.width()) / 2, column.top()),
+              previewSize));
     const int buttonWidth = std::max(DialogXToPixels(kFullScreenWidthUnits, base),
                                      m_fullScreenButton->sizeHint().width());
     m_fullScreenButton->setGeometry(column.right() + 1 - buttonWidth,

@@ -104,10 +104,6 @@ void SaverWindow::OnPaint(const QRect& updateRect) {
             Replace();
         } else {
             m_paintDC = &painter;
-            if (m_failNextFrame) {
-                m_failNextFrame = false;
-                throw std::runtime_error("frame failure injected for testing");
-            }
             DrawFrame(updateRect);
             m_paintDC = nullptr;
         }
@@ -117,10 +113,7 @@ void SaverWindow::OnPaint(const QRect& updateRect) {
         m_paintDC = nullptr;
         Replace();
     }
-    if (m_replaced != 0) {
-        m_frameTimer.stop();
-        Retire();
-    }
+    RetireIfReplaced();
 }
 
 void SaverWindow::OnTimer() {
@@ -152,10 +145,6 @@ void SaverWindow::OnOwnFrame() {
         QImage* buffer = m_ownBuffers->Acquire(device);
         if (buffer != nullptr) {
             m_ownFrame = buffer;
-            if (m_failNextFrame) {
-                m_failNextFrame = false;
-                throw std::runtime_error("frame failure injected for testing");
-            }
             DrawFrame(rect());
             m_ownFrame = nullptr;
             if (!m_ownBuffers->Present()) {
@@ -167,6 +156,10 @@ void SaverWindow::OnOwnFrame() {
         m_ownFrame = nullptr;
         Replace();
     }
+    RetireIfReplaced();
+}
+
+void SaverWindow::RetireIfReplaced() {
     if (m_replaced != 0) {
         m_frameTimer.stop();
         Retire();
@@ -213,6 +206,10 @@ void SaverWindow::DrawFrame(const QRect& /*updateRect*/) {
     // to the window's back buffer, the frame is composed right there, so it reaches the display
     // with no copy on our side; elsewhere it is composed off-screen and copied in one drawImage.
     // A frame that cannot be composed throws, and OnPaint replaces the window.
+    if (m_failNextFrame) {
+        m_failNextFrame = false;
+        throw std::runtime_error("frame failure injected for testing");
+    }
     if (!m_composer) {
         FixCountdownTarget();
     }

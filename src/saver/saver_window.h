@@ -59,8 +59,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
 
-    // Draws one frame over the whole window through m_paintDC, the painter of the paint in
-    // progress, which it may end. `updateRect` is the paint's update rectangle, in window pixels.
+    // Draws one frame over the whole window: into the window's own buffer of the frame in
+    // progress (OnOwnFrame), or else through m_paintDC, the painter of the paint in progress,
+    // which it may end. `updateRect` is the paint's update rectangle, in window pixels.
     virtual void DrawFrame(const QRect& updateRect);
     // The window's back buffer when `painter` paints on it (a 32-bit image in device pixels);
     // null when the paint goes elsewhere, as for grab().
@@ -83,6 +84,8 @@ private:
     // the timer's frames where the window has such buffers. A frame the compositor leaves no
     // buffer for is left out; one that fails replaces the window, as in a paint.
     void OnOwnFrame();
+    // After a frame: a window replaced meanwhile stops its frames and goes.
+    void RetireIfReplaced();
     void OnTimer();
     // Makes the frame composition for the window's screen (its logical dpi, the window's device
     // pixel ratio) and fixes the countdown target, once, at the first paint.

@@ -21,10 +21,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <QSysInfo>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
+#include <QSysInfo>
 #include <QTest>
 
 #include <cstdint>
