@@ -61,12 +61,10 @@ std::pair<int, int> TextAndRoom(const QWidget& control) {
         return {TextWidth(control, box->text()),
                 box->style()->subElementRect(element, &option, box).width()};
     }
-    if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(&control)) {
-        // The style's size for the longest value of the range, frame and arrows included.
-        return {spin->sizeHint().width(), spin->width()};
-    }
-    if (const auto* button = qobject_cast<const QPushButton*>(&control)) {
-        return {button->sizeHint().width(), button->width()};
+    if (qobject_cast<const QAbstractSpinBox*>(&control) != nullptr ||
+        qobject_cast<const QPushButton*>(&control) != nullptr) {
+        // The style's size for the text (a spin box's longest value), frame and arrows included.
+        return {control.sizeHint().width(), control.width()};
     }
     if (const auto* combo = qobject_cast<const QComboBox*>(&control)) {
         QStyleOptionComboBox option;

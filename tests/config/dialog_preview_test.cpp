@@ -84,7 +84,6 @@ TEST_F(DialogPreviewTest, EveryChoiceShowsAsTheSaverWouldDrawIt) {
     const ChoiceCase cases[] = {
         {"rainbow", [](auto& t) { t.Click("useRainbow"); }, {{"Rainbow", 1}}},
         {"24-hour time", [](auto& t) { t.Click("use24Hour"); }, {{"24Hour", 1}}},
-        {"seconds", [](auto& t) { t.Click("useSeconds"); }, {{"ShowSec", 1}}},
         {"speed",
          [](auto& t) { t.template Find<QSlider>("m_speedSlider")->setValue(4000); },
          {{"Speed", speed}}},
@@ -135,12 +134,6 @@ TEST_F(DialogPreviewTest, EveryChoiceShowsAsTheSaverWouldDrawIt) {
              t.Click("dark");
          },
          {{"Dark", 1}}},
-        {"outline, in More options",
-         [](auto& t) {
-             t.Click("moreOptionsButton");
-             t.Click("outline");
-         },
-         {{"Outline", 1}}},
         {"a bold font, in More options",
          [](auto& t) {
              t.Click("moreOptionsButton");
